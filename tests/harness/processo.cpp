@@ -1,0 +1,290 @@
+#include "processo.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace harness {
+namespace {
+
+[[noreturn]] void fail(const std::string &what)
+{
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// A pseudo-terminal that passes bytes through unchanged: no "\n" to "\r\n".
+void open_terminal(int &master, int &slave)
+{
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        fail("posix_openpt");
+    slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0)
+        fail("open pty");
+    termios t{};
+    tcgetattr(slave, &t);
+    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(slave, TCSANOW, &t);
+}
+
+} // namespace
+
+Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.timeout)
+{
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        fail("pipe");
+    if (o.terminal)
+        open_terminal(out[0], out[1]);
+    else if (pipe2(out, O_CLOEXEC) != 0)
+        fail("pipe");
+
+    // Standard input is small enough for the pipe: write it all now.
+    if (!o.input.empty() &&
+        ::write(in[1], o.input.data(), o.input.size()) != static_cast<ssize_t>(o.input.size()))
+        fail("write input");
+    close(in[1]);
+
+    // Everything the child needs is built before fork: after it, only
+    // async-signal-safe calls.
+    std::vector<std::string> envs;
+    for (char **e = environ; *e != nullptr; ++e) {
+        const std::string kv = *e;
+        const std::string name = kv.substr(0, kv.find('='));
+        bool overridden = false;
+        for (const auto &mine : o.env)
+            overridden = overridden || mine.substr(0, mine.find('=')) == name;
+        if (!overridden)
+            envs.push_back(kv);
+    }
+    envs.insert(envs.end(), o.env.begin(), o.env.end());
+    std::vector<char *> envp;
+    for (auto &e : envs)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    std::string argv0 = o.argv0.empty() ? o.program : o.argv0;
+    std::vector<std::string> args = o.args;
+    std::vector<char *> argv{argv0.data()};
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    pid = fork();
+    if (pid < 0)
+        fail("fork");
+    if (pid == 0) {
+        setsid(); // a group of its own, killed as a whole
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        for (int sig : o.ignored_signals)
+            ::signal(sig, SIG_IGN);
+        if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0)
+            _exit(126);
+        execve(o.program.c_str(), argv.data(), envp.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    out_fd_ = out[0];
+    err_fd_ = err[0];
+}
+
+Process::Process(Process &&other) noexcept
+    : pid(other.pid), out(std::move(other.out)), err(std::move(other.err)),
+      arrivals(std::move(other.arrivals)), exit_code(other.exit_code),
+      term_signal(other.term_signal), timed_out(other.timed_out), start_(other.start_),
+      deadline_(other.deadline_), out_fd_(other.out_fd_), err_fd_(other.err_fd_),
+      reaped_(other.reaped_)
+{
+    other.pid = -1;
+    other.out_fd_ = other.err_fd_ = -1;
+}
+
+Process::~Process()
+{
+    if (pid > 0 && !reaped_) {
+        kill_group();
+        waitpid(pid, nullptr, 0);
+    }
+    if (out_fd_ >= 0)
+        close(out_fd_);
+    if (err_fd_ >= 0)
+        close(err_fd_);
+}
+
+void Process::kill_group()
+{
+    ::kill(-pid, SIGKILL);
+}
+
+void Process::signal(int sig) const
+{
+    ::kill(pid, sig);
+}
+
+ms Process::elapsed() const
+{
+    return std::chrono::duration_cast<ms>(Clock::now() - start_);
+}
+
+// Reads whatever is ready until `until`; false once both streams are closed
+// (a pseudo-terminal reports that as EIO) or the time is up.
+bool Process::pump(Clock::time_point until)
+{
+    while (out_fd_ >= 0 || err_fd_ >= 0) {
+        const auto now = Clock::now();
+        if (now >= until)
+            return false;
+        pollfd fds[2] = {{out_fd_, POLLIN, 0}, {err_fd_, POLLIN, 0}};
+        const auto wait = std::chrono::duration_cast<ms>(until - now).count() + 1;
+        const int n = poll(fds, 2, static_cast<int>(wait));
+        if (n < 0 && errno != EINTR)
+            fail("poll");
+        if (n <= 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buf[4096];
+            const ssize_t got = read(fds[i].fd, buf, sizeof buf);
+            if (got < 0 && errno == EINTR)
+                continue;
+            int &fd = i == 0 ? out_fd_ : err_fd_;
+            if (got <= 0) {
+                close(fd);
+                fd = -1;
+                continue;
+            }
+            if (i == 0) {
+                out.append(buf, static_cast<size_t>(got));
+                arrivals.push_back({elapsed(), out.size()});
+            } else {
+                err.append(buf, static_cast<size_t>(got));
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+bool Process::wait_until(const std::function<bool(const std::string &)> &pred, ms limit)
+{
+    const auto until = std::min(Clock::now() + limit, deadline_);
+    while (!pred(out))
+        if (!pump(until))
+            return pred(out);
+    return true;
+}
+
+bool Process::wait_for(std::string_view text, ms limit)
+{
+    return wait_until([text](const std::string &s) { return s.find(text) != std::string::npos; },
+                      limit);
+}
+
+Process &Process::finish()
+{
+    if (reaped_)
+        return *this;
+    while (pump(deadline_)) {
+    }
+    int status = 0;
+    for (;;) {
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            break;
+        if (Clock::now() >= deadline_) {
+            timed_out = true;
+            kill_group();
+            waitpid(pid, &status, 0);
+            break;
+        }
+        usleep(2000);
+    }
+    reaped_ = true;
+    if (WIFEXITED(status))
+        exit_code = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        term_signal = WTERMSIG(status);
+    // Whatever the group still holds open (a stray grandchild) goes too.
+    kill_group();
+    return *this;
+}
+
+ms Process::arrival(std::string_view text, size_t from) const
+{
+    const size_t pos = out.find(text, from);
+    if (pos == std::string::npos)
+        return ms(-1);
+    for (const auto &a : arrivals)
+        if (a.end >= pos + text.size())
+            return a.at;
+    return ms(-1);
+}
+
+Process run(const Options &options)
+{
+    Process p(options);
+    p.finish();
+    return p;
+}
+
+std::string bin(const std::string &name)
+{
+    return std::string(AULAS_BIN_DIR) + "/" + name;
+}
+
+ScratchDir::ScratchDir()
+{
+    std::string templ = std::filesystem::temp_directory_path() / "aulas-XXXXXX";
+    if (mkdtemp(templ.data()) == nullptr)
+        fail("mkdtemp");
+    path = templ;
+}
+
+ScratchDir::~ScratchDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+void ScratchDir::write(const std::string &name, const std::string &content, int mode) const
+{
+    std::ofstream(file(name), std::ios::binary) << content;
+    std::filesystem::permissions(file(name), static_cast<std::filesystem::perms>(mode));
+}
+
+std::string ScratchDir::read(const std::string &name) const
+{
+    std::ifstream in(file(name), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> lines(const std::string &text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+} // namespace harness

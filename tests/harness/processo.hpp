@@ -1,0 +1,92 @@
+// Starts a built program as a process and watches it from outside: what it
+// writes to standard output (on a pipe or a pseudo-terminal) and to standard
+// error, when each piece of output arrived, and how it ended.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace harness {
+
+using Clock = std::chrono::steady_clock;
+using ms = std::chrono::milliseconds;
+
+struct Options {
+    std::string program;               // a path; see bin() for our own programs
+    std::vector<std::string> args;     // after argv[0]
+    std::string argv0;                 // empty: the program's path
+    std::string input;                 // all of standard input, then end of file
+    std::string cwd;                   // empty: the test's own
+    std::vector<std::string> env;      // "NAME=value", set on top of ours
+    bool terminal = false;             // standard output on a pseudo-terminal
+    std::vector<int> ignored_signals;  // set to SIG_IGN before exec
+    ms timeout{20000};                 // then the whole process group is killed
+};
+
+struct Arrival {
+    ms at;            // since the start
+    size_t end;       // output length once this piece had arrived
+};
+
+// A running or ended program. The process group is killed when the object
+// goes, so a failed assertion never leaves a program behind.
+class Process {
+public:
+    explicit Process(const Options &options);
+    Process(Process &&other) noexcept;
+    Process(const Process &) = delete;
+    Process &operator=(const Process &) = delete;
+    Process &operator=(Process &&) = delete;
+    ~Process();
+
+    // Reads output until pred(out) holds; false if it ended or time ran out.
+    bool wait_until(const std::function<bool(const std::string &)> &pred, ms limit);
+    bool wait_for(std::string_view text, ms limit);
+    // Reads to the end, then reaps; kills the group when the timeout runs out.
+    Process &finish();
+    void signal(int sig) const;
+    // When the output first held `text` (searched from `from`); -1 ms if never.
+    ms arrival(std::string_view text, size_t from = 0) const;
+    ms elapsed() const;
+
+    pid_t pid = -1;
+    std::string out, err;
+    std::vector<Arrival> arrivals;
+    int exit_code = -1;   // -1 unless it exited
+    int term_signal = 0;  // the signal that ended it, if one did
+    bool timed_out = false;
+
+private:
+    bool pump(Clock::time_point until);
+    void kill_group();
+
+    Clock::time_point start_, deadline_;
+    int out_fd_ = -1, err_fd_ = -1;
+    bool reaped_ = false;
+};
+
+// Starts the program and waits for it to end.
+Process run(const Options &options);
+
+// A program of ours, as built into the bin folder.
+std::string bin(const std::string &name);
+
+// A folder of its own for one test, removed with everything in it.
+struct ScratchDir {
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+    std::string file(const std::string &name) const { return path + "/" + name; }
+    void write(const std::string &name, const std::string &content, int mode = 0644) const;
+    std::string read(const std::string &name) const;
+    std::string path;
+};
+
+std::vector<std::string> lines(const std::string &text);
+
+} // namespace harness
