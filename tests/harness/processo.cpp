@@ -9,6 +9,7 @@
 #include <fstream>
 #include <poll.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <termios.h>
@@ -93,6 +94,11 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         dup2(err[1], STDERR_FILENO);
         for (int sig : o.ignored_signals)
             ::signal(sig, SIG_IGN);
+        if (o.address_space > 0) {
+            const rlimit lim = {static_cast<rlim_t>(o.address_space),
+                                static_cast<rlim_t>(o.address_space)};
+            setrlimit(RLIMIT_AS, &lim);
+        }
         if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0)
             _exit(126);
         execve(o.program.c_str(), argv.data(), envp.data());
@@ -248,6 +254,18 @@ Process run(const Options &options)
 std::string bin(const std::string &name)
 {
     return std::string(AULAS_BIN_DIR) + "/" + name;
+}
+
+std::string which(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::istringstream dirs(path == nullptr ? "" : path);
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::string candidate = dir + "/" + name;
+        if (!dir.empty() && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return "";
 }
 
 ScratchDir::ScratchDir()

@@ -24,6 +24,7 @@ struct Options {
     std::vector<std::string> env;      // "NAME=value", set on top of ours
     bool terminal = false;             // standard output on a pseudo-terminal
     std::vector<int> ignored_signals;  // set to SIG_IGN before exec
+    long address_space = 0;            // bytes of virtual memory allowed; 0: no limit
     ms timeout{20000};                 // then the whole process group is killed
 };
 
@@ -74,6 +75,13 @@ Process run(const Options &options);
 
 // A program of ours, as built into the bin folder.
 std::string bin(const std::string &name);
+
+// A program found along PATH, or "" when there is none.
+std::string which(const std::string &name);
+
+// True when the programs are built with a sanitizer, whose runtime needs a
+// large address space and reports to standard error itself.
+constexpr bool kSanitized = AULAS_SANITIZED;
 
 // A folder of its own for one test, removed with everything in it.
 struct ScratchDir {

@@ -1,0 +1,50 @@
+// soma_thread: two threads add up the same pair of numbers, each in a heap
+// cell that it hands back as its thread result; main gets the first thread's
+// cell through pthread_join. Watch where "retonrno t1 [30]." lands: always
+// after the first "Hello world!", before or after the second.
+#include <cstdio>
+#include <cstdlib>
+#include <pthread.h>
+
+static void *f1(void *arg)
+{
+    const int *par = static_cast<const int *>(arg);
+    // The result must outlive the thread, so it cannot live on its stack.
+    int *resultado = static_cast<int *>(malloc(sizeof(int)));
+    if (resultado == nullptr)
+        return nullptr;
+    printf("Hello world![%d][%d]\n", par[0], par[1]);
+    *resultado = par[0] + par[1];
+    return resultado;
+}
+
+int main()
+{
+    // Neither the pair nor the result cells are freed: the process ends here.
+    int *par = static_cast<int *>(malloc(2 * sizeof(int)));
+    if (par == nullptr)
+        return 1;
+    par[0] = 10;
+    par[1] = 20;
+
+    pthread_t t1, t2;
+    if (pthread_create(&t1, nullptr, f1, par) != 0)
+        return 1;
+    const bool criou_t2 = pthread_create(&t2, nullptr, f1, par) == 0;
+
+    void *retorno = nullptr;
+    pthread_join(t1, &retorno);
+    if (retorno == nullptr || !criou_t2) {
+        if (criou_t2)
+            pthread_join(t2, nullptr);
+        return 1;
+    }
+    printf("retonrno t1 [%d].\n", *static_cast<int *>(retorno));
+
+    void *retorno2 = nullptr;
+    pthread_join(t2, &retorno2);
+    if (retorno2 == nullptr)
+        return 1;
+    puts("fim do programa.");
+    return 0;
+}

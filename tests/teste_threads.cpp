@@ -1,0 +1,154 @@
+// The thread lessons: their output changes from run to run, so each run is
+// checked against what the program guarantees, not against one order.
+#include "processo.hpp"
+
+#include <algorithm>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+using namespace harness;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Each checker returns what is wrong with one run's output, or "".
+using Checker = std::function<std::string(const std::string &)>;
+
+std::string check_letters(const std::string &out)
+{
+    const auto l = lines(out);
+    std::map<std::string, size_t> pos;
+    for (size_t i = 0; i < l.size(); ++i)
+        if (!pos.emplace(l[i], i).second)
+            return "repeated " + l[i];
+    if (std::set<std::string>(l.begin(), l.end()) !=
+        std::set<std::string>{"A", "B", "C", "D", "E", "F", "G", "H"})
+        return "not the letters A to H once each";
+    const std::pair<const char *, std::string> after[] = {
+        {"C", "AB"}, {"D", "ABEG"}, {"F", "BEG"}, {"H", "BEG"}};
+    for (const auto &[second, firsts] : after)
+        for (char first : firsts)
+            if (pos.at(second) < pos.at(std::string(1, first)))
+                return std::string(second) + " before " + first;
+    return "";
+}
+
+std::string check_sum(const std::string &out)
+{
+    const auto l = lines(out);
+    const std::string hello = "Hello world![10][20]";
+    if (l.size() != 4 || std::count(l.begin(), l.end(), hello) != 2 ||
+        std::count(l.begin(), l.end(), "retonrno t1 [30].") != 1 || l[3] != "fim do programa.")
+        return "not the four lines";
+    if (l[0] != hello)
+        return "the result came before the first thread's line";
+    return "";
+}
+
+std::vector<int> thread_numbers(const std::string &out)
+{
+    std::vector<int> n;
+    for (const auto &line : lines(out)) {
+        int v = -1;
+        char rest = 0;
+        if (std::sscanf(line.c_str(), "Hello thread! %d%c", &v, &rest) != 1)
+            return {};
+        n.push_back(v);
+    }
+    std::sort(n.begin(), n.end());
+    return n;
+}
+
+std::string check_own_ids(const std::string &out)
+{
+    return thread_numbers(out) == std::vector<int>{0, 1, 2, 3} ? "" : "not 0, 1, 2, 3 once each";
+}
+
+// The thread created while the counter held k prints k to 4.
+std::string check_shared_ids(const std::string &out)
+{
+    const auto n = thread_numbers(out);
+    if (n.size() != 4)
+        return "not four lines";
+    for (int i = 0; i < 4; ++i)
+        if (n[static_cast<size_t>(i)] < i || n[static_cast<size_t>(i)] > 4)
+            return "impossible numbers";
+    return "";
+}
+
+struct Program {
+    const char *name;
+    Checker check;
+    int runs;
+};
+
+// soma_thread leaves its blocks allocated on purpose.
+const std::vector<std::string> kKeepsBlocks = {"ASAN_OPTIONS=detect_leaks=0"};
+
+const Program kPrograms[] = {
+    {"ordem_semaforos", check_letters, 300},
+    {"soma_thread", check_sum, 60},
+    {"ids_proprios", check_own_ids, 60},
+    {"id_compartilhado", check_shared_ids, 100},
+};
+
+class Threads : public testing::TestWithParam<Program> {};
+
+TEST_P(Threads, EveryRunKeepsWhatTheProgramGuarantees)
+{
+    const Program &prog = GetParam();
+    std::set<std::string> seen;
+    for (int i = 0; i < prog.runs; ++i) {
+        // Now and then on a terminal, where each line is written at once.
+        auto p = run({.program = bin(prog.name), .env = kKeepsBlocks, .terminal = i % 10 == 0,
+                      .timeout = 10s});
+        ASSERT_EQ(prog.check(p.out), "") << "run " << i << ":\n" << p.out;
+        ASSERT_EQ(p.err, "");
+        ASSERT_EQ(p.exit_code, 0);
+        seen.insert(p.out);
+    }
+    RecordProperty("distinct_outputs", static_cast<int>(seen.size()));
+}
+
+// Short of memory, threads and blocks can't be had: the program must end
+// promptly with status 1, never hang, crash or report success.
+TEST_P(Threads, RunningOutOfMemoryEndsWithStatusOne)
+{
+    if (kSanitized)
+        GTEST_SKIP() << "the sanitizers' runtimes need the address space";
+    const Program &prog = GetParam();
+    bool failed_somewhere = false;
+    for (long mib : {10, 12, 16, 20, 24, 28, 32, 40}) {
+        SCOPED_TRACE(std::to_string(mib) + " MiB");
+        auto p = run({.program = bin(prog.name), .address_space = mib << 20, .timeout = 5s});
+        EXPECT_FALSE(p.timed_out);
+        EXPECT_EQ(p.term_signal, 0);
+        EXPECT_EQ(p.err, "");
+        if (p.exit_code == 0)
+            EXPECT_EQ(prog.check(p.out), "");
+        else
+            EXPECT_EQ(p.exit_code, 1);
+        failed_somewhere = failed_somewhere || p.exit_code == 1;
+    }
+    EXPECT_TRUE(failed_somewhere) << "no limit made the program fail";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lesson, Threads, testing::ValuesIn(kPrograms),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(IdsProprios, ReleasesEveryBlock)
+{
+    const std::string valgrind = which("valgrind");
+    if (kSanitized || valgrind.empty())
+        GTEST_SKIP() << "needs valgrind and a build without sanitizers";
+    auto p = run({.program = valgrind,
+                  .args = {"--leak-check=full", "--error-exitcode=9", bin("ids_proprios")},
+                  .timeout = 20s});
+    EXPECT_EQ(p.exit_code, 0) << p.err;
+    EXPECT_NE(p.err.find("All heap blocks were freed"), std::string::npos) << p.err;
+    EXPECT_EQ(check_own_ids(p.out), "");
+}
+
+} // namespace
