@@ -204,30 +204,38 @@ bool Process::wait_for(std::string_view text, ms limit)
                       limit);
 }
 
-Process &Process::finish()
+void Process::record(int status)
 {
-    if (reaped_)
-        return *this;
-    while (pump(deadline_)) {
-    }
-    int status = 0;
-    for (;;) {
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            break;
-        if (Clock::now() >= deadline_) {
-            timed_out = true;
-            kill_group();
-            waitpid(pid, &status, 0);
-            break;
-        }
-        usleep(2000);
-    }
     reaped_ = true;
     if (WIFEXITED(status))
         exit_code = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         term_signal = WTERMSIG(status);
+}
+
+bool Process::running()
+{
+    int status = 0;
+    if (!reaped_ && waitpid(pid, &status, WNOHANG) == pid)
+        record(status);
+    return !reaped_;
+}
+
+Process &Process::finish()
+{
+    while (pump(deadline_)) {
+    }
+    while (running()) {
+        if (Clock::now() >= deadline_) {
+            timed_out = true;
+            kill_group();
+            int status = 0;
+            waitpid(pid, &status, 0);
+            record(status);
+            break;
+        }
+        usleep(2000);
+    }
     // Whatever the group still holds open (a stray grandchild) goes too.
     kill_group();
     return *this;

@@ -50,6 +50,8 @@ public:
     // Reads to the end, then reaps; kills the group when the timeout runs out.
     Process &finish();
     void signal(int sig) const;
+    // Still alive? Reaps it, and records how it ended, if not.
+    bool running();
     // When the output first held `text` (searched from `from`); -1 ms if never.
     ms arrival(std::string_view text, size_t from = 0) const;
     ms elapsed() const;
@@ -64,6 +66,7 @@ public:
 private:
     bool pump(Clock::time_point until);
     void kill_group();
+    void record(int status);
 
     Clock::time_point start_, deadline_;
     int out_fd_ = -1, err_fd_ = -1;
