@@ -41,7 +41,24 @@ void open_terminal(int &master, int &slave)
     tcsetattr(slave, TCSANOW, &t);
 }
 
+constexpr uid_t kNobody = 65534;
+
 } // namespace
+
+bool can_forbid_fork(const std::string &program)
+{
+    if (geteuid() != 0)
+        return true;
+    // "nobody" must be able to reach and run the program.
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(setgid(kNobody) == 0 && setuid(kNobody) == 0 && access(program.c_str(), X_OK) == 0
+                  ? 0
+                  : 1);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
 
 Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.timeout)
 {
@@ -101,6 +118,12 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         }
         if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0)
             _exit(126);
+        if (o.no_fork) {
+            const rlimit one = {1, 1};
+            setrlimit(RLIMIT_NPROC, &one);
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                _exit(126);
+        }
         execve(o.program.c_str(), argv.data(), envp.data());
         _exit(127);
     }

@@ -25,6 +25,7 @@ struct Options {
     bool terminal = false;             // standard output on a pseudo-terminal
     std::vector<int> ignored_signals;  // set to SIG_IGN before exec
     long address_space = 0;            // bytes of virtual memory allowed; 0: no limit
+    bool no_fork = false;              // fork fails in the program (see below)
     ms timeout{20000};                 // then the whole process group is killed
 };
 
@@ -78,6 +79,10 @@ Process run(const Options &options);
 
 // A program of ours, as built into the bin folder.
 std::string bin(const std::string &name);
+
+// With no_fork the program runs under a limit of one process for its user.
+// Root is exempt from that limit, so as root it runs as the user "nobody".
+bool can_forbid_fork(const std::string &program);
 
 // A program found along PATH, or "" when there is none.
 std::string which(const std::string &name);

@@ -1,0 +1,11 @@
+// eco_parametros: prints every argument it was given, one per line, starting
+// with argv[0], the name it was started under. Try quotes and empty
+// arguments: the shell decides what the arguments are, not the program.
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    for (int i = 0; i < argc; i++)
+        printf("arg: %s\n", argv[i]);
+    return 0;
+}
