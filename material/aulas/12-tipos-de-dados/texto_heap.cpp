@@ -1,0 +1,19 @@
+// texto_heap: builds the text "abcd" one character at a time in a block of
+// heap memory and prints it, with no line end. The block is never freed:
+// `valgrind ./texto_heap` shows it still allocated when the program ends.
+#include <cstdio>
+#include <cstdlib>
+
+int main()
+{
+    char *str = static_cast<char *>(malloc(5)); // four letters and the end mark
+    if (str == nullptr)
+        return 1;
+    str[0] = 'a';
+    str[1] = 'b';
+    str[2] = 'c';
+    str[3] = 'd';
+    str[4] = '\0';
+    printf("%s", str); // no line end: it leaves the buffer when the program ends
+    return 0;
+}

@@ -1,0 +1,39 @@
+// leitor_bytes: reads a file name from standard input, then the file itself
+// one byte per read() system call, printing each byte on a line of its own.
+// Try `echo notas.txt | strace -e trace=read ./leitor_bytes` and count the
+// reads; a line end in the file shows up as an empty line.
+#include <cctype>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+// One word of standard input into a buffer of 101 bytes. A word that does not
+// fit is refused, never cut: the cut name could be another file's.
+static bool ler_nome(char *nome)
+{
+    if (scanf("%100s", nome) != 1)
+        return false;
+    const int seguinte = getchar();
+    return seguinte == EOF || isspace(seguinte);
+}
+
+int main()
+{
+    char nome[101];
+    if (!ler_nome(nome))
+        return 1;
+
+    const int fd = open(nome, O_RDONLY);
+    if (fd < 0)
+        return 1;
+
+    char byte;
+    ssize_t lidos;
+    while ((lidos = read(fd, &byte, 1)) > 0)
+        printf("Caracter lido: %c\n", byte);
+
+    // A folder opens fine; reading it is what fails.
+    if (close(fd) != 0 || lidos < 0)
+        return 1;
+    return 0;
+}

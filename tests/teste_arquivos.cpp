@@ -1,0 +1,175 @@
+// leitor_bytes and gravador_digitos: a file name on standard input, a file
+// read or written one byte per system call, and every failure in the status.
+#include "processo.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/stat.h>
+
+using namespace harness;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_messages(const std::string &bytes)
+{
+    std::string out;
+    for (char c : bytes)
+        out += std::string("Caracter lido: ") + c + "\n";
+    return out;
+}
+
+const std::string kLongName(101, 'n'); // one more than the name buffer holds
+
+TEST(LeitorBytes, PrintsTheNamedFileOneByteAMessage)
+{
+    const struct {
+        const char *what;
+        std::string input;
+        std::string out;
+        int status;
+    } cases[] = {
+        {"empty file", "vazio", "", 0},
+        {"line end", "xy", read_messages("xy\n"), 0},
+        {"zero byte", "zero", read_messages(std::string("a\0b", 3)), 0},
+        {"blanks before, a second word after", " \n\t xy outro\n", read_messages("xy\n"), 0},
+        {"a name of 100 characters fits", std::string(100, 'n'), read_messages("cem"), 0},
+        {"missing file", "nao_existe", "", 1},
+        {"a folder opens but cannot be read", "pasta", "", 1},
+        // Never cut to the 100 characters that would name another file.
+        {"name too long", kLongName, "", 1},
+        {"no word at all", " \n\t", "", 1},
+        {"no input", "", "", 1},
+    };
+    ScratchDir dir;
+    dir.write("vazio", "");
+    dir.write("xy", "xy\n");
+    dir.write("zero", std::string("a\0b", 3));
+    dir.write(std::string(100, 'n'), "cem");
+    fs::create_directory(dir.file("pasta"));
+
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto p = run({.program = bin("leitor_bytes"), .input = c.input, .cwd = dir.path});
+        EXPECT_EQ(p.out, c.out);
+        EXPECT_EQ(p.err, "");
+        EXPECT_EQ(p.exit_code, c.status);
+    }
+}
+
+mode_t mode_of(const std::string &path)
+{
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+TEST(GravadorDigitos, WritesTheTenDigitsOverTheStartOfTheFile)
+{
+    const struct {
+        const char *what;
+        std::string before;  // "" : the file does not exist yet
+        mode_t mode;         // of an existing file; of a new one, 0700 less the umask
+        mode_t umask;
+        std::string after;
+    } cases[] = {
+        {"new file", "", 0, 022, "0123456789"},
+        {"new file, another umask", "", 0, 0177, "0123456789"},
+        {"longer file keeps its tail", "abcdefghijklmnopqrstuvwxy", 0640, 022,
+         "0123456789klmnopqrstuvwxy"},
+        {"shorter file grows", "abcd", 0604, 022, "0123456789"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        if (!c.before.empty())
+            dir.write("digitos", c.before, static_cast<int>(c.mode));
+        const mode_t saved = umask(c.umask); // the program inherits it
+        auto p = run({.program = bin("gravador_digitos"), .input = "digitos\n", .cwd = dir.path});
+        umask(saved);
+        EXPECT_EQ(p.out, "");
+        EXPECT_EQ(p.err, "");
+        EXPECT_EQ(p.exit_code, 0);
+        EXPECT_EQ(dir.read("digitos"), c.after);
+        EXPECT_EQ(mode_of(dir.file("digitos")), c.before.empty() ? (0700 & ~c.umask) : c.mode);
+    }
+}
+
+TEST(GravadorDigitos, FailuresCreateNothingAndEndWithStatusOne)
+{
+    const struct {
+        const char *what;
+        std::string input;
+    } cases[] = {
+        {"folder that does not exist", "nao_existe/digitos"},
+        {"name too long", kLongName},
+        {"no input", ""},
+        {"a write that fails", "/dev/full"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        dir.write(kLongName.substr(0, 100), "x"); // what a cut name would hit
+        auto p = run({.program = bin("gravador_digitos"), .input = c.input, .cwd = dir.path});
+        EXPECT_EQ(p.out, "");
+        EXPECT_EQ(p.err, "");
+        EXPECT_EQ(p.exit_code, 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator{}), 1);
+        EXPECT_EQ(dir.read(kLongName.substr(0, 100)), "x");
+    }
+}
+
+// Every read and write on the file, as strace saw them, moves one byte.
+TEST(FileLessons, EverySystemCallOnTheFileMovesOneByte)
+{
+    const std::string strace = which("strace");
+    if (strace.empty() || kSanitized)
+        GTEST_SKIP() << "needs strace and a build without sanitizers";
+    ScratchDir dir;
+    dir.write("notas.txt", "dez\n");
+    const struct {
+        const char *program, *file, *call;
+        int calls;
+    } cases[] = {
+        {"leitor_bytes", "notas.txt", "read", 5},  // four bytes, then the end of the file
+        {"gravador_digitos", "novo.txt", "write", 10},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.program);
+        const std::string log = dir.file(std::string(c.program) + ".strace");
+        auto p = run({.program = strace,
+                      .args = {"-o", log, "-e", "trace=openat,read,write,close", bin(c.program)},
+                      .input = std::string(c.file) + "\n", .cwd = dir.path, .timeout = 10s});
+        ASSERT_EQ(p.exit_code, 0) << p.err;
+
+        std::ifstream in(log);
+        const std::regex opened(std::string("openat\\(AT_FDCWD, \"") + c.file + "\".* = ([0-9]+)");
+        std::string fd;
+        int calls = 0;
+        for (std::string line; std::getline(in, line);) {
+            std::smatch m;
+            if (fd.empty() && std::regex_search(line, m, opened)) {
+                fd = m[1];
+            } else if (!fd.empty() && line.starts_with(std::string(c.call) + "(" + fd + ",")) {
+                ++calls;
+                EXPECT_TRUE(std::regex_search(line, std::regex(", 1\\) += [01]$"))) << line;
+            }
+        }
+        EXPECT_FALSE(fd.empty()) << "the file was never opened";
+        EXPECT_EQ(calls, c.calls);
+    }
+}
+
+TEST(TextoHeap, PrintsFourLettersAndNoLineEnd)
+{
+    // The block is left allocated on purpose: tell the leak checker.
+    auto p = run({.program = bin("texto_heap"), .env = {"ASAN_OPTIONS=detect_leaks=0"}});
+    EXPECT_EQ(p.out, "abcd");
+    EXPECT_EQ(p.err, "");
+    EXPECT_EQ(p.exit_code, 0);
+}
+
+} // namespace
