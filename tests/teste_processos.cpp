@@ -3,6 +3,8 @@
 #include "processo.hpp"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sys/prctl.h>
@@ -66,7 +68,9 @@ TEST(PaiFilhoForkFails, ReportsMinusOneAndEndsWithStatusOne)
 {
     if (!can_forbid_fork(bin("pai_filho")))
         GTEST_SKIP() << "cannot run the program as an unprivileged user here";
-    auto p = run({.program = bin("pai_filho"), .no_fork = true, .timeout = 5s});
+    // The leak checker needs a process of its own to look from.
+    auto p = run({.program = bin("pai_filho"), .env = {"ASAN_OPTIONS=detect_leaks=0"},
+                  .no_fork = true, .timeout = 5s});
     EXPECT_EQ(p.out, "eu sou o processo pai " + std::to_string(p.pid) +
                          ", meu filho é -1\nvariavel 5\n");
     EXPECT_EQ(p.err, "");
@@ -79,16 +83,20 @@ class ListaDiretorio : public testing::TestWithParam<bool> {};
 
 TEST_P(ListaDiretorio, PrintsExactlyWhatLsPrints)
 {
-    ScratchDir dir;
-    dir.write("notas.txt", "dez\n");
-    dir.write(".escondido", "");
-    dir.write("script.sh", "#!/bin/sh\n", 0755);
+    // Listed one level down, so that ".." is ours too and nothing else
+    // changes it between the two listings.
+    ScratchDir top;
+    const std::string dir = top.file("lista");
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/notas.txt") << "dez\n";
+    std::ofstream(dir + "/.escondido");
+    std::filesystem::create_directory(dir + "/sub");
     const std::string ls = which("ls");
     ASSERT_FALSE(ls.empty());
 
     const bool terminal = GetParam();
-    auto mine = run({.program = bin("lista_diretorio"), .cwd = dir.path, .terminal = terminal});
-    auto theirs = run({.program = ls, .args = {"-l", "-a"}, .cwd = dir.path, .terminal = terminal});
+    auto mine = run({.program = bin("lista_diretorio"), .cwd = dir, .terminal = terminal});
+    auto theirs = run({.program = ls, .args = {"-l", "-a"}, .cwd = dir, .terminal = terminal});
     EXPECT_EQ(mine.out, theirs.out);
     EXPECT_NE(mine.out.find(".escondido"), std::string::npos);
     EXPECT_EQ(mine.out.find("Fim do exec!"), std::string::npos);
