@@ -109,6 +109,13 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
+        // Whatever this test runner inherited, the program starts as from a
+        // shell: no signal blocked or ignored but those asked for.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGCHLD})
+            ::signal(sig, SIG_DFL);
         for (int sig : o.ignored_signals)
             ::signal(sig, SIG_IGN);
         if (o.address_space > 0) {
