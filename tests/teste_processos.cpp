@@ -61,16 +61,13 @@ TEST_P(PaiFilho, BothReportTheirIdsAndTheirOwnCopyOfTheVariable)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Output, PaiFilho, testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "Terminal" : "Pipe"; });
+INSTANTIATE_TEST_SUITE_P(Output, PaiFilho, testing::Bool(), pipe_or_terminal);
 
 TEST(PaiFilhoForkFails, ReportsMinusOneAndEndsWithStatusOne)
 {
     if (!can_forbid_fork(bin("pai_filho")))
         GTEST_SKIP() << "cannot run the program as an unprivileged user here";
-    // The leak checker needs a process of its own to look from.
-    auto p = run({.program = bin("pai_filho"), .env = {"ASAN_OPTIONS=detect_leaks=0"},
-                  .no_fork = true, .timeout = 5s});
+    auto p = run({.program = bin("pai_filho"), .no_fork = true, .timeout = 5s});
     EXPECT_EQ(p.out, "eu sou o processo pai " + std::to_string(p.pid) +
                          ", meu filho é -1\nvariavel 5\n");
     EXPECT_EQ(p.err, "");
@@ -104,8 +101,7 @@ TEST_P(ListaDiretorio, PrintsExactlyWhatLsPrints)
     EXPECT_EQ(mine.exit_code, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Output, ListaDiretorio, testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "Terminal" : "Pipe"; });
+INSTANTIATE_TEST_SUITE_P(Output, ListaDiretorio, testing::Bool(), pipe_or_terminal);
 
 TEST(ListaDiretorioPath, FindsLsAlongPathOrSaysSo)
 {

@@ -145,7 +145,6 @@ TEST_P(Handlers, ABurstOfSignalsLeavesOnlyWholeMessages)
     EXPECT_LE(increments.size(), 4u) << "each signal is delivered at most once more";
 }
 
-INSTANTIATE_TEST_SUITE_P(Output, Handlers, testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "Terminal" : "Pipe"; });
+INSTANTIATE_TEST_SUITE_P(Output, Handlers, testing::Bool(), pipe_or_terminal);
 
 } // namespace

@@ -27,9 +27,11 @@ TEST(Dinarix, RefusesBadInvocationsWith255)
     struct Case {
         std::vector<std::string> args;
         std::string expected;
+        std::string argv0 = "";
     };
     const Case cases[] = {
         {{}, kUsage},
+        {{}, kUsage, "/usr/bin/outro"}, // the usage text names ./dinarix all the same
         {{"ab134d4"}, kUsage},
         {{"ab134d4", "d8b0a9e"}, kUsage},
         {{"a", "b", "0"}, kInvalid},
@@ -50,19 +52,12 @@ TEST(Dinarix, RefusesBadInvocationsWith255)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        auto p = run({.program = bin("dinarix"), .args = c.args, .timeout = 5s});
+        auto p = run({.program = bin("dinarix"), .args = c.args, .argv0 = c.argv0, .timeout = 5s});
         EXPECT_EQ(p.out, c.expected);
         EXPECT_EQ(p.err, "");
         EXPECT_EQ(p.exit_code, 255);
         EXPECT_LT(p.elapsed(), 900ms) << "a refusal does not sleep";
     }
-}
-
-TEST(Dinarix, UsageTextIgnoresTheNameItWasStartedUnder)
-{
-    auto p = run({.program = bin("dinarix"), .argv0 = "/usr/bin/outro", .timeout = 5s});
-    EXPECT_EQ(p.out, kUsage);
-    EXPECT_EQ(p.exit_code, 255);
 }
 
 TEST(Dinarix, AcceptedAmountsTryOnceAndEndWithANetworkOutcome)
@@ -252,10 +247,7 @@ TEST(Reenvio, StopsWhenItCannotFork)
 {
     if (!can_forbid_fork(bin("reenvio")))
         GTEST_SKIP() << "cannot run the program as an unprivileged user here";
-    StandIn client("0\n");
-    // The leak checker needs a process of its own to look from.
-    auto p = run({.program = bin("reenvio"), .args = kArgs, .cwd = client.dir.path,
-                  .env = {"ASAN_OPTIONS=detect_leaks=0"}, .no_fork = true, .timeout = 5s});
+    auto p = run({.program = bin("reenvio"), .args = kArgs, .no_fork = true, .timeout = 5s});
     EXPECT_EQ(p.out, "");
     EXPECT_EQ(p.err, "");
     EXPECT_EQ(p.exit_code, 1);
@@ -263,15 +255,17 @@ TEST(Reenvio, StopsWhenItCannotFork)
 
 // ------------------------------------------------------------ the real pair
 
+// reenvio finds the real ./dinarix in the folder where both are built.
+const std::string kBinDir = std::filesystem::path(bin("dinarix")).parent_path();
+
 TEST(TransferPair, RealClientRefusalsStopTheDriver)
 {
-    const std::string bindir = std::filesystem::path(bin("dinarix")).parent_path();
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"ab134d4", "d8b0a9e"}, kUsage},
         {{"ab134d4", "d8b0a9e", "0"}, kInvalid},
     };
     for (const auto &[args, expected] : cases) {
-        auto p = run({.program = bin("reenvio"), .args = args, .cwd = bindir, .timeout = 5s});
+        auto p = run({.program = bin("reenvio"), .args = args, .cwd = kBinDir, .timeout = 5s});
         EXPECT_EQ(p.out, expected);
         EXPECT_EQ(p.err, "");
         EXPECT_EQ(p.exit_code, 1);
@@ -282,8 +276,7 @@ TEST(TransferPair, RealClientIsRetriedUntilTheTransferIsDone)
 {
     // Each attempt takes one or two seconds and succeeds one time in five, so
     // a whole run can take long: give it a while, then judge what came out.
-    const std::string bindir = std::filesystem::path(bin("dinarix")).parent_path();
-    auto p = run({.program = bin("reenvio"), .args = kArgs, .cwd = bindir, .terminal = true,
+    auto p = run({.program = bin("reenvio"), .args = kArgs, .cwd = kBinDir, .terminal = true,
                   .timeout = 15s});
     EXPECT_EQ(p.err, "");
     const std::regex done("(Tentando transferir\\.\\.\\.\nFalha na rede!\n)*"

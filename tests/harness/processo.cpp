@@ -1,5 +1,6 @@
 #include "processo.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -41,7 +42,12 @@ void open_terminal(int &master, int &slave)
     tcsetattr(slave, TCSANOW, &t);
 }
 
-constexpr uid_t kNobody = 65534;
+// The process limit counts every process of a user, so each test process
+// picks a user id of its own that no account and no other test uses.
+uid_t unprivileged_id()
+{
+    return 50000 + static_cast<uid_t>(getpid() % 10000);
+}
 
 } // namespace
 
@@ -49,12 +55,11 @@ bool can_forbid_fork(const std::string &program)
 {
     if (geteuid() != 0)
         return true;
-    // "nobody" must be able to reach and run the program.
+    // That user must be able to reach and run the program.
+    const uid_t id = unprivileged_id();
     const pid_t child = fork();
     if (child == 0)
-        _exit(setgid(kNobody) == 0 && setuid(kNobody) == 0 && access(program.c_str(), X_OK) == 0
-                  ? 0
-                  : 1);
+        _exit(setgid(id) == 0 && setuid(id) == 0 && access(program.c_str(), X_OK) == 0 ? 0 : 1);
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
@@ -78,17 +83,18 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
 
     // Everything the child needs is built before fork: after it, only
     // async-signal-safe calls.
+    std::vector<std::string> extra = o.env;
+    if (o.no_fork)
+        extra.push_back("ASAN_OPTIONS=detect_leaks=0");
     std::vector<std::string> envs;
     for (char **e = environ; *e != nullptr; ++e) {
         const std::string kv = *e;
-        const std::string name = kv.substr(0, kv.find('='));
-        bool overridden = false;
-        for (const auto &mine : o.env)
-            overridden = overridden || mine.substr(0, mine.find('=')) == name;
-        if (!overridden)
+        const std::string name = kv.substr(0, kv.find('=') + 1);
+        if (std::none_of(extra.begin(), extra.end(),
+                         [&](const auto &mine) { return mine.starts_with(name); }))
             envs.push_back(kv);
     }
-    envs.insert(envs.end(), o.env.begin(), o.env.end());
+    envs.insert(envs.end(), extra.begin(), extra.end());
     std::vector<char *> envp;
     for (auto &e : envs)
         envp.push_back(e.data());
@@ -101,6 +107,7 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    const uid_t unprivileged = unprivileged_id();
     pid = fork();
     if (pid < 0)
         fail("fork");
@@ -128,7 +135,7 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         if (o.no_fork) {
             const rlimit one = {1, 1};
             setrlimit(RLIMIT_NPROC, &one);
-            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            if (geteuid() == 0 && (setgid(unprivileged) != 0 || setuid(unprivileged) != 0))
                 _exit(126);
         }
         execve(o.program.c_str(), argv.data(), envp.data());
@@ -145,8 +152,8 @@ Process::Process(Process &&other) noexcept
     : pid(other.pid), out(std::move(other.out)), err(std::move(other.err)),
       arrivals(std::move(other.arrivals)), exit_code(other.exit_code),
       term_signal(other.term_signal), timed_out(other.timed_out), start_(other.start_),
-      deadline_(other.deadline_), out_fd_(other.out_fd_), err_fd_(other.err_fd_),
-      reaped_(other.reaped_)
+      deadline_(other.deadline_), end_(other.end_), out_fd_(other.out_fd_),
+      err_fd_(other.err_fd_), reaped_(other.reaped_)
 {
     other.pid = -1;
     other.out_fd_ = other.err_fd_ = -1;
@@ -176,7 +183,7 @@ void Process::signal(int sig) const
 
 ms Process::elapsed() const
 {
-    return std::chrono::duration_cast<ms>(Clock::now() - start_);
+    return std::chrono::duration_cast<ms>((reaped_ ? end_ : Clock::now()) - start_);
 }
 
 // Reads whatever is ready until `until`; false once both streams are closed
@@ -236,6 +243,7 @@ bool Process::wait_for(std::string_view text, ms limit)
 
 void Process::record(int status)
 {
+    end_ = Clock::now();
     reaped_ = true;
     if (WIFEXITED(status))
         exit_code = WEXITSTATUS(status);
@@ -292,6 +300,11 @@ Process run(const Options &options)
 std::string bin(const std::string &name)
 {
     return std::string(AULAS_BIN_DIR) + "/" + name;
+}
+
+std::string pipe_or_terminal(const testing::TestParamInfo<bool> &info)
+{
+    return info.param ? "Terminal" : "Pipe";
 }
 
 std::string which(const std::string &name)

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -55,6 +56,7 @@ public:
     bool running();
     // When the output first held `text` (searched from `from`); -1 ms if never.
     ms arrival(std::string_view text, size_t from = 0) const;
+    // Since the start: until now, or until it ended once it has been reaped.
     ms elapsed() const;
 
     pid_t pid = -1;
@@ -69,7 +71,7 @@ private:
     void kill_group();
     void record(int status);
 
-    Clock::time_point start_, deadline_;
+    Clock::time_point start_, deadline_, end_;
     int out_fd_ = -1, err_fd_ = -1;
     bool reaped_ = false;
 };
@@ -81,7 +83,8 @@ Process run(const Options &options);
 std::string bin(const std::string &name);
 
 // With no_fork the program runs under a limit of one process for its user.
-// Root is exempt from that limit, so as root it runs as the user "nobody".
+// Root is exempt from that limit, so as root it runs as an unprivileged user.
+// The leak checker is off then: it needs a process of its own to look from.
 bool can_forbid_fork(const std::string &program);
 
 // A program found along PATH, or "" when there is none.
@@ -90,6 +93,9 @@ std::string which(const std::string &name);
 // True when the programs are built with a sanitizer, whose runtime needs a
 // large address space and reports to standard error itself.
 constexpr bool kSanitized = AULAS_SANITIZED;
+
+// Names the cases of a test run once on a pipe and once on a terminal.
+std::string pipe_or_terminal(const testing::TestParamInfo<bool> &info);
 
 // A folder of its own for one test, removed with everything in it.
 struct ScratchDir {
