@@ -1,12 +1,14 @@
 // texto_heap: builds the text "abcd" one character at a time in a block of
 // heap memory and prints it, with no line end. The block is never freed:
 // `valgrind ./texto_heap` shows it still allocated when the program ends.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cstdio>
 #include <cstdlib>
 
 int main()
 {
-    char *str = static_cast<char *>(malloc(5)); // four letters and the end mark
+    // Four letters and the end mark. Never freed, on purpose: see valgrind.
+    char *str = static_cast<char *>(malloc(5));
     if (str == nullptr)
         return 1;
     str[0] = 'a';

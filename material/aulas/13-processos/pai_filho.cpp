@@ -2,6 +2,7 @@
 // the other's, and its own copy of a variable that only the child changes.
 // Run it a few times: the reports come in either order, and the child's
 // parent may already be gone, adopted by another process.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cstdio>
 #include <sys/types.h>
 #include <unistd.h>

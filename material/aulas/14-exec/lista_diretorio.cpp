@@ -1,6 +1,7 @@
 // lista_diretorio: replaces itself with `ls -l -a`. After a successful
 // execvp this program is gone: what you see is ls's output and ls's exit
 // status. "Fim do exec!" shows only when ls cannot be found along PATH.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cstdio>
 #include <unistd.h>
 

@@ -2,6 +2,7 @@
 // digits 0 to 9 into that file, one byte per write() system call. It prints
 // nothing. Without O_TRUNC an existing longer file keeps its tail: look at it
 // with `cat` or `od -c` afterwards.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cctype>
 #include <cstdio>
 #include <fcntl.h>

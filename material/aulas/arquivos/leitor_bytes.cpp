@@ -2,6 +2,7 @@
 // one byte per read() system call, printing each byte on a line of its own.
 // Try `echo notas.txt | strace -e trace=read ./leitor_bytes` and count the
 // reads; a line end in the file shows up as an empty line.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cctype>
 #include <cstdio>
 #include <fcntl.h>

@@ -1,83 +1,52 @@
 // tratadores_lentos: two slow signal handlers, for SIGINT and SIGTERM, share
 // one counter. Send SIGINT (Ctrl+C), then SIGTERM from another terminal within
-// ten seconds: the SIGTERM handler runs inside the SIGINT one, and the SIGINT
-// handler, once it resumes, prints the value the other one left. Ctrl+\ ends it.
+// ten seconds: the SIGTERM handler runs inside the SIGINT one, which then
+// prints the value the other one left. Ctrl+\ ends it.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <atomic>
-#include <cerrno>
 #include <csignal>
-#include <cstddef>
+#include <cstdio>
 #include <unistd.h>
 
-// A handler may interrupt the other one halfway through "status++": the
-// increment has to be one indivisible step, and lock-free, since a handler
-// must never wait for the code it interrupted.
+// "status++" is a read, an addition and a write: a handler nested in between
+// would lose its increment. Lock-free, as a handler must never wait for the
+// code it interrupted.
 static std::atomic<int> status = 0;
 static_assert(std::atomic<int>::is_always_lock_free);
 
-// printf is not safe inside a handler (it may interrupt another printf that
-// holds the stream's lock), so every message is built here and written with
-// write(), whole: both signals are held back while it goes out.
-static void escrever(const char *texto, int valor)
-{
-    char buf[96];
-    size_t n = 0;
-    while (*texto != '\0' && n < sizeof buf - 16)
-        buf[n++] = *texto++;
-
-    char digitos[12]; // a pid or a count: never negative
-    size_t k = 0;
-    unsigned int v = static_cast<unsigned int>(valor);
-    do {
-        digitos[k++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (k > 0)
-        buf[n++] = digitos[--k];
-    buf[n++] = '\n';
-
-    sigset_t ambos, antes;
-    sigemptyset(&ambos);
-    sigaddset(&ambos, SIGINT);
-    sigaddset(&ambos, SIGTERM);
-    sigprocmask(SIG_BLOCK, &ambos, &antes);
-    for (size_t feito = 0; feito < n;) {
-        const ssize_t r = write(STDOUT_FILENO, buf + feito, n - feito);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        feito += static_cast<size_t>(r);
-    }
-    sigprocmask(SIG_SETMASK, &antes, nullptr);
-}
+static void escrever(const char *formato, int valor);
+static void instalar(int sinal, void (*handler)(int));
 
 static void operacao_lenta()
 {
     sleep(10); // a nested handler cuts it short; it is not resumed
 }
 
-// Both handlers leave errno as they found it: they may interrupt main between
-// a failed call and its look at errno.
 static void sigint_handler(int)
 {
-    const int errno_salvo = errno;
-    escrever("Chamou Ctrl+C; status=", ++status);
+    escrever("Chamou Ctrl+C; status=%d\n", ++status);
     operacao_lenta();
-    escrever("SIGINT: Vou usar status agora! status=", status.load());
-    errno = errno_salvo;
+    escrever("SIGINT: Vou usar status agora! status=%d\n", status.load()); // read again
 }
 
 static void sigterm_handler(int)
 {
-    const int errno_salvo = errno;
-    escrever("Recebi SIGTERM; status=", ++status);
+    escrever("Recebi SIGTERM; status=%d\n", ++status);
     operacao_lenta();
-    escrever("SIGTERM: Vou usar status agora! status=", status.load());
-    errno = errno_salvo;
+    escrever("SIGTERM: Vou usar status agora! status=%d\n", status.load());
 }
 
-// While a handler runs, its own signal waits (and is delivered once however
-// often it was sent); the other signal does not wait.
+int main()
+{
+    instalar(SIGINT, sigint_handler);
+    instalar(SIGTERM, sigterm_handler);
+    escrever("Meu pid: %d\n", getpid());
+    for (;;)
+        sleep(1);
+}
+
+// While a handler runs, its own signal waits (and comes once, however often
+// it was sent); the other one does not wait: its handler nests.
 static void instalar(int sinal, void (*handler)(int))
 {
     struct sigaction acao = {};
@@ -88,11 +57,18 @@ static void instalar(int sinal, void (*handler)(int))
     sigaction(sinal, &acao, nullptr);
 }
 
-int main()
+// printf is no safe call for a handler that might interrupt another printf
+// (it would wait for ever on the stream's lock). So both signals wait while
+// a message is printed and flushed: no handler starts inside printf, and each
+// message is out, whole, before anything else happens.
+static void escrever(const char *formato, int valor)
 {
-    instalar(SIGINT, sigint_handler);
-    instalar(SIGTERM, sigterm_handler);
-    escrever("Meu pid: ", getpid());
-    for (;;)
-        sleep(1);
+    sigset_t ambos, antes;
+    sigemptyset(&ambos);
+    sigaddset(&ambos, SIGINT);
+    sigaddset(&ambos, SIGTERM);
+    sigprocmask(SIG_BLOCK, &ambos, &antes);
+    printf(formato, valor);
+    fflush(stdout);
+    sigprocmask(SIG_SETMASK, &antes, nullptr);
 }

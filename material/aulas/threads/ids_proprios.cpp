@@ -1,9 +1,11 @@
 // ids_proprios: each thread gets a heap cell of its own holding its index, so
 // every thread prints a different number: 0, 1, 2 and 3, in any order.
 // Compare with id_compartilhado, where the threads share one counter.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cstdio>
 #include <cstdlib>
 #include <pthread.h>
+#include <unistd.h>
 
 static void *minha_thread(void *arg)
 {
@@ -13,36 +15,20 @@ static void *minha_thread(void *arg)
     return nullptr;
 }
 
-// Joins the threads already started and releases the handle array.
-static void desfazer(pthread_t *threads, int criadas)
-{
-    for (int i = 0; i < criadas; i++)
-        pthread_join(threads[i], nullptr);
-    free(threads);
-}
-
 // Starts n threads and returns their handles, for the caller to join and
-// free. Returns nullptr when there is nothing to join: for n <= 0, or when a
-// thread could not be started (those already started have been joined).
+// free; nullptr when there is nothing to join.
 static pthread_t *criar_threads(int n)
 {
     if (n <= 0)
         return nullptr;
     auto *threads = static_cast<pthread_t *>(malloc(static_cast<size_t>(n) * sizeof(pthread_t)));
-    if (threads == nullptr)
-        return nullptr;
-
-    for (int i = 0; i < n; i++) {
+    for (int i = 0; threads != nullptr && i < n; i++) {
         int *indice = static_cast<int *>(malloc(sizeof(int)));
-        if (indice == nullptr) {
-            desfazer(threads, i);
-            return nullptr;
-        }
-        *indice = i;
-        if (pthread_create(&threads[i], nullptr, minha_thread, indice) != 0) {
-            free(indice);
-            desfazer(threads, i);
-            return nullptr;
+        if (indice != nullptr)
+            *indice = i;
+        if (indice == nullptr || pthread_create(&threads[i], nullptr, minha_thread, indice) != 0) {
+            fflush(stdout); // out of memory: keep what was printed, end at once
+            _exit(1);
         }
     }
     return threads;

@@ -1,14 +1,16 @@
 // ordem_semaforos: four threads print two letters each; four counting
 // semaphores make every second letter wait for certain first letters.
-// Run it many times: the order changes, but C never comes before A and B, and
-// D never before A, B, E and G; F and H never before B, E and G.
+// Run it many times: the order changes, but C never comes before A and B,
+// D never before A, B, E and G, F and H never before B, E and G.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cstdio>
+#include <initializer_list>
 #include <pthread.h>
 #include <semaphore.h>
 #include <unistd.h>
 
-// Every thread gets the same record: each owns one semaphore and posts it
-// once for every thread that waits on it.
+// Every thread gets this same record. Each thread owns one semaphore and
+// posts it once for every thread that waits on it.
 struct semaforos {
     sem_t *s0, *s1, *s2, *s3;
 };
@@ -19,13 +21,18 @@ static void postar(sem_t *s, int vezes)
         sem_post(s);
 }
 
+static void esperar(std::initializer_list<sem_t *> lista)
+{
+    for (sem_t *s : lista)
+        sem_wait(s);
+}
+
 static void *thread1(void *arg)
 {
     auto *s = static_cast<semaforos *>(arg);
     puts("A");
     postar(s->s0, 2);
-    sem_wait(s->s0);
-    sem_wait(s->s1);
+    esperar({s->s0, s->s1});
     puts("C");
     return nullptr;
 }
@@ -35,10 +42,7 @@ static void *thread2(void *arg)
     auto *s = static_cast<semaforos *>(arg);
     puts("B");
     postar(s->s1, 4);
-    sem_wait(s->s0);
-    sem_wait(s->s1);
-    sem_wait(s->s2);
-    sem_wait(s->s3);
+    esperar({s->s0, s->s1, s->s2, s->s3});
     puts("D");
     return nullptr;
 }
@@ -48,9 +52,7 @@ static void *thread3(void *arg)
     auto *s = static_cast<semaforos *>(arg);
     puts("E");
     postar(s->s2, 3);
-    sem_wait(s->s1);
-    sem_wait(s->s2);
-    sem_wait(s->s3);
+    esperar({s->s1, s->s2, s->s3});
     puts("F");
     return nullptr;
 }
@@ -60,9 +62,7 @@ static void *thread4(void *arg)
     auto *s = static_cast<semaforos *>(arg);
     puts("G");
     postar(s->s3, 3);
-    sem_wait(s->s1);
-    sem_wait(s->s2);
-    sem_wait(s->s3);
+    esperar({s->s1, s->s2, s->s3});
     puts("H");
     return nullptr;
 }
@@ -70,31 +70,24 @@ static void *thread4(void *arg)
 int main()
 {
     sem_t s0, s1, s2, s3;
-    sem_t *todos[] = {&s0, &s1, &s2, &s3};
-    for (int i = 0; i < 4; i++) {
-        if (sem_init(todos[i], 0, 0) != 0) {
-            for (int j = 0; j < i; j++)
-                sem_destroy(todos[j]);
+    for (sem_t *s : {&s0, &s1, &s2, &s3})
+        if (sem_init(s, 0, 0) != 0) // private to this process, starting at 0
             return 1;
-        }
-    }
 
     semaforos registro = {&s0, &s1, &s2, &s3};
-    void *(*const funcoes[4])(void *) = {thread1, thread2, thread3, thread4};
+    void *(*const funcoes[])(void *) = {thread1, thread2, thread3, thread4};
     pthread_t threads[4];
     for (int i = 0; i < 4; i++) {
+        // A missing thread never posts: those already running may wait on
+        // it for good and can't be joined. Keep what was printed and end.
         if (pthread_create(&threads[i], nullptr, funcoes[i], &registro) != 0) {
-            // The threads already running may wait for good on the missing
-            // thread's semaphore: they can't be joined, and the semaphores
-            // they use must not be destroyed. Keep what was printed, end now.
             fflush(stdout);
             _exit(1);
         }
     }
-
-    for (int i = 0; i < 4; i++)
-        pthread_join(threads[i], nullptr);
-    for (int i = 0; i < 4; i++)
-        sem_destroy(todos[i]);
+    for (pthread_t t : threads)
+        pthread_join(t, nullptr);
+    for (sem_t *s : {&s0, &s1, &s2, &s3})
+        sem_destroy(s);
     return 0;
 }

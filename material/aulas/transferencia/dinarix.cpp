@@ -2,6 +2,7 @@
 // It tells how the attempt went only through its exit status: 0 done, 1 to 4
 // network failure, 255 bad invocation. Run it, then `echo $?`; pipe it through
 // `cat` and "Tentando transferir..." shows up only after the pause.
+// Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,7 @@ int main(int argc, char *argv[])
     if (argc <= 3) {
         puts("Erro! Quantidade de parametros insuficiente");
         puts("Exemplo de uso:\n./dinarix ab134d4 d8b0a9e 109.75");
-        return -1;
+        return -1; // on purpose: the parent sees the byte 255
     }
 
     // atof takes the longest number it can read at the front: "12abc" is 12,
@@ -30,5 +31,5 @@ int main(int argc, char *argv[])
 
     puts("Tentando transferir...");
     sleep(static_cast<unsigned int>(random() % 2 + 1));
-    return static_cast<int>(random() % 5);
+    return static_cast<int>(random() % 5); // 0 about one time in five
 }
