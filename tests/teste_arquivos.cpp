@@ -163,13 +163,4 @@ TEST(FileLessons, EverySystemCallOnTheFileMovesOneByte)
     }
 }
 
-TEST(TextoHeap, PrintsFourLettersAndNoLineEnd)
-{
-    // The block is left allocated on purpose: tell the leak checker.
-    auto p = run({.program = bin("texto_heap"), .env = {"ASAN_OPTIONS=detect_leaks=0"}});
-    EXPECT_EQ(p.out, "abcd");
-    EXPECT_EQ(p.err, "");
-    EXPECT_EQ(p.exit_code, 0);
-}
-
 } // namespace

@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <sys/types.h>
 #include <vector>
 
@@ -26,7 +28,10 @@ struct Options {
     bool terminal = false;             // standard output on a pseudo-terminal
     std::vector<int> ignored_signals;  // set to SIG_IGN before exec
     long address_space = 0;            // bytes of virtual memory allowed; 0: no limit
-    bool no_fork = false;              // fork fails in the program (see below)
+    // fork fails in the program: a limit of one process for its user. Root is
+    // exempt, so as root it runs as an unused user id, from a copy of the
+    // program; the leak checker is off, as it needs a process of its own.
+    bool no_fork = false;
     ms timeout{20000};                 // then the whole process group is killed
 };
 
@@ -35,14 +40,29 @@ struct Arrival {
     size_t end;       // output length once this piece had arrived
 };
 
+struct ScratchDir;
+
+// A descriptor or a process id that one object owns: moved, the source lets
+// go of it (-1), so Process needs no hand-written move.
+struct Owned {
+    int value = -1;
+    Owned() = default;
+    Owned(int v) : value(v) {}
+    Owned(Owned &&o) noexcept : value(std::exchange(o.value, -1)) {}
+    Owned &operator=(Owned &&o) noexcept
+    {
+        std::swap(value, o.value);
+        return *this;
+    }
+    operator int() const { return value; }
+};
+
 // A running or ended program. The process group is killed when the object
 // goes, so a failed assertion never leaves a program behind.
 class Process {
 public:
     explicit Process(const Options &options);
-    Process(Process &&other) noexcept;
-    Process(const Process &) = delete;
-    Process &operator=(const Process &) = delete;
+    Process(Process &&) noexcept = default;
     Process &operator=(Process &&) = delete;
     ~Process();
 
@@ -59,7 +79,7 @@ public:
     // Since the start: until now, or until it ended once it has been reaped.
     ms elapsed() const;
 
-    pid_t pid = -1;
+    Owned pid;
     std::string out, err;
     std::vector<Arrival> arrivals;
     int exit_code = -1;   // -1 unless it exited
@@ -72,8 +92,9 @@ private:
     void record(int status);
 
     Clock::time_point start_, deadline_, end_;
-    int out_fd_ = -1, err_fd_ = -1;
+    Owned out_fd_, err_fd_;
     bool reaped_ = false;
+    std::unique_ptr<ScratchDir> copy_; // of the program, for no_fork as root
 };
 
 // Starts the program and waits for it to end.
@@ -81,11 +102,6 @@ Process run(const Options &options);
 
 // A program of ours, as built into the bin folder.
 std::string bin(const std::string &name);
-
-// With no_fork the program runs under a limit of one process for its user.
-// Root is exempt from that limit, so as root it runs as an unprivileged user.
-// The leak checker is off then: it needs a process of its own to look from.
-bool can_forbid_fork(const std::string &program);
 
 // A program found along PATH, or "" when there is none.
 std::string which(const std::string &name);

@@ -1,0 +1,91 @@
+// lista_diretorio becoming ls, and eco_parametros showing its arguments.
+#include "processo.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace harness;
+using namespace std::chrono_literals;
+
+namespace {
+
+// ------------------------------------------------------- lista_diretorio
+
+class ListaDiretorio : public testing::TestWithParam<bool> {};
+
+TEST_P(ListaDiretorio, PrintsExactlyWhatLsPrints)
+{
+    // Listed one level down, so that ".." is ours too and nothing else
+    // changes it between the two listings.
+    ScratchDir top;
+    const std::string dir = top.file("lista");
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/notas.txt") << "dez\n";
+    std::ofstream(dir + "/.escondido");
+    std::filesystem::create_directory(dir + "/sub");
+    const std::string ls = which("ls");
+    ASSERT_FALSE(ls.empty());
+
+    const bool terminal = GetParam();
+    auto mine = run({.program = bin("lista_diretorio"), .cwd = dir, .terminal = terminal});
+    auto theirs = run({.program = ls, .args = {"-l", "-a"}, .cwd = dir, .terminal = terminal});
+    EXPECT_EQ(mine.out, theirs.out);
+    EXPECT_NE(mine.out.find(".escondido"), std::string::npos);
+    EXPECT_EQ(mine.out.find("Fim do exec!"), std::string::npos);
+    EXPECT_EQ(mine.err, "");
+    EXPECT_EQ(mine.exit_code, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Output, ListaDiretorio, testing::Bool(), pipe_or_terminal);
+
+TEST(ListaDiretorioPath, FindsLsAlongPathOrSaysSo)
+{
+    ScratchDir dir;
+    // A stand-in ls shows the arguments it got, and ends with a status of its own.
+    dir.write("ls", "#!/bin/sh\nprintf '[%s]' \"$@\"; echo; exit 7\n", 0755);
+    ScratchDir empty;
+    const struct {
+        std::string path, out;
+        int status;
+    } cases[] = {
+        {"PATH=" + dir.path, "[-l][-a]\n", 7},
+        {"PATH=/nonexistent:" + dir.path, "[-l][-a]\n", 7},
+        {"PATH=/nonexistent", "Fim do exec!\n", 1},
+        {"PATH=", "Fim do exec!\n", 1}, // an empty PATH means the working directory
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        auto p = run({.program = bin("lista_diretorio"), .cwd = empty.path, .env = {c.path}});
+        EXPECT_EQ(p.out, c.out);
+        EXPECT_EQ(p.err, "");
+        EXPECT_EQ(p.exit_code, c.status);
+    }
+}
+
+// -------------------------------------------------------- eco_parametros
+
+TEST(EcoParametros, PrintsEveryArgumentOnALineOfItsOwn)
+{
+    const struct {
+        std::string argv0;
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {"./eco_parametros", {}, "arg: ./eco_parametros\n"},
+        {"eco", {"um", "dois"}, "arg: eco\narg: um\narg: dois\n"},
+        {"eco", {""}, "arg: eco\narg: \n"},
+        {"eco", {"a b", " c "}, "arg: eco\narg: a b\narg:  c \n"},
+        {"eco", {"ação", "数", "--x"}, "arg: eco\narg: ação\narg: 数\narg: --x\n"},
+        {"eco", {"%s %d", "a\nb"}, "arg: eco\narg: %s %d\narg: a\nb\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        auto p = run({.program = bin("eco_parametros"), .args = c.args, .argv0 = c.argv0});
+        EXPECT_EQ(p.out, c.out);
+        EXPECT_EQ(p.err, "");
+        EXPECT_EQ(p.exit_code, 0);
+    }
+}
+
+} // namespace
