@@ -17,5 +17,5 @@ int main()
     str[3] = 'd';
     str[4] = '\0';
     printf("%s", str); // no line end: it leaves the buffer when the program ends
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

@@ -25,5 +25,6 @@ int main()
         if (filho < 0)
             return 1; // fork failed: there is no child
     }
-    return 0;
+    // Each process: was all of its own report written?
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1;
 }

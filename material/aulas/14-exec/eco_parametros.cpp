@@ -8,5 +8,5 @@ int main(int argc, char *argv[])
 {
     for (int i = 0; i < argc; i++)
         printf("arg: %s\n", argv[i]);
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

@@ -5,17 +5,21 @@
 // Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-// One word of standard input into a buffer of 101 bytes. A word that does not
-// fit is refused, never cut: the cut name could be another file's.
+// One word of standard input, of 100 bytes at most. A longer word, or one with
+// a zero byte inside, is refused, never cut: the cut name could be another
+// file's. %n counts what scanf took, zero bytes included; strlen stops at one.
 static bool ler_nome(char *nome)
 {
-    if (scanf("%100s", nome) != 1)
+    int inicio = 0, fim = 0;
+    if (scanf(" %n%100s%n", &inicio, nome, &fim) != 1)
         return false;
     const int seguinte = getchar();
-    return seguinte == EOF || isspace(seguinte);
+    return strlen(nome) == static_cast<size_t>(fim - inicio) &&
+           (seguinte == EOF || isspace(seguinte));
 }
 
 int main()
@@ -36,5 +40,5 @@ int main()
     // A folder opens fine; reading it is what fails.
     if (close(fd) != 0 || lidos < 0)
         return 1;
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

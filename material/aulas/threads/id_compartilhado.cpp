@@ -30,5 +30,5 @@ int main()
     }
     for (int j = 0; j < 4; j++)
         pthread_join(threads[j], nullptr);
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

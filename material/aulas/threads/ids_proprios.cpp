@@ -42,5 +42,5 @@ int main()
     for (int i = 0; i < 4; i++)
         pthread_join(threads[i], nullptr);
     free(threads);
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

@@ -89,5 +89,5 @@ int main()
         pthread_join(t, nullptr);
     for (sem_t *s : {&s0, &s1, &s2, &s3})
         sem_destroy(s);
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

@@ -45,5 +45,5 @@ int main()
     if (r1 == nullptr || r2 == nullptr)
         return 1; // a thread could not get its cell
     puts("fim do programa.");
-    return 0;
+    return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }
