@@ -57,9 +57,7 @@ TEST(ListaDiretorioPath, FindsLsAlongPathOrSaysSo)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
         auto p = run({.program = bin("lista_diretorio"), .cwd = empty.path, .env = {c.path}});
-        EXPECT_EQ(p.out, c.out);
-        EXPECT_EQ(p.err, "");
-        EXPECT_EQ(p.exit_code, c.status);
+        expect_ended(p, c.status, c.out);
     }
 }
 
@@ -81,11 +79,10 @@ TEST(EcoParametros, PrintsEveryArgumentOnALineOfItsOwn)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        auto p = run({.program = bin("eco_parametros"), .args = c.args, .argv0 = c.argv0});
-        EXPECT_EQ(p.out, c.out);
-        EXPECT_EQ(p.err, "");
-        EXPECT_EQ(p.exit_code, 0);
+        expect_ended(run({.program = bin("eco_parametros"), .args = c.args, .argv0 = c.argv0}), 0,
+                     c.out);
     }
+    expect_unwritten_output_fails({.program = bin("eco_parametros"), .args = {"um", "dois"}});
 }
 
 } // namespace

@@ -110,6 +110,13 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         setsid(); // a group of its own, killed as a whole
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
+        if (o.stdout_to == "closed") {
+            close(STDOUT_FILENO);
+        } else if (!o.stdout_to.empty()) {
+            const int fd = open(o.stdout_to.c_str(), O_WRONLY);
+            if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0)
+                _exit(126);
+        }
         dup2(err[1], STDERR_FILENO);
         // Whatever this test runner inherited, the program starts as from a
         // shell: no signal blocked or ignored but those asked for.
@@ -279,6 +286,34 @@ Process run(const Options &options)
     Process p(options);
     p.finish();
     return p;
+}
+
+void finish_all(std::vector<Process> &processes)
+{
+    for (bool waiting = true; waiting; usleep(2000)) {
+        waiting = false;
+        for (auto &p : processes) // every one, every time: each is reaped on time
+            waiting = (p.running() && !p.overdue()) || waiting;
+    }
+    for (auto &p : processes)
+        p.finish();
+}
+
+void expect_ended(const Process &p, int status, const std::string &out)
+{
+    EXPECT_EQ(p.out, out);
+    EXPECT_EQ(p.err, "");
+    EXPECT_EQ(p.exit_code, status);
+    EXPECT_FALSE(p.timed_out);
+}
+
+void expect_unwritten_output_fails(Options o)
+{
+    for (const char *to : {"/dev/full", "closed"}) {
+        SCOPED_TRACE(std::string("standard output ") + to);
+        o.stdout_to = to;
+        expect_ended(run(o), 1, "");
+    }
 }
 
 std::string bin(const std::string &name)

@@ -26,6 +26,7 @@ struct Options {
     std::string cwd;                   // empty: the test's own
     std::vector<std::string> env;      // "NAME=value", set on top of ours
     bool terminal = false;             // standard output on a pseudo-terminal
+    std::string stdout_to;             // a file to write to instead; "closed": none
     std::vector<int> ignored_signals;  // set to SIG_IGN before exec
     long address_space = 0;            // bytes of virtual memory allowed; 0: no limit
     // fork fails in the program: a limit of one process for its user. Root is
@@ -76,6 +77,8 @@ public:
     bool running();
     // When the output first held `text` (searched from `from`); -1 ms if never.
     ms arrival(std::string_view text, size_t from = 0) const;
+    // Past its timeout?
+    bool overdue() const { return Clock::now() >= deadline_; }
     // Since the start: until now, or until it ended once it has been reaped.
     ms elapsed() const;
 
@@ -100,15 +103,22 @@ private:
 // Starts the program and waits for it to end.
 Process run(const Options &options);
 
+// Waits for all of them at once, so that each one's elapsed time is its own,
+// not the order in which the test looks at them.
+void finish_all(std::vector<Process> &processes);
+
+// The usual verdict: ended with `status`, printed `out`, nothing on stderr.
+void expect_ended(const Process &p, int status, const std::string &out);
+
+// Output that cannot be written (standard output full, or closed) is a
+// failure: status 1, and still nothing on standard error.
+void expect_unwritten_output_fails(Options options);
+
 // A program of ours, as built into the bin folder.
 std::string bin(const std::string &name);
 
 // A program found along PATH, or "" when there is none.
 std::string which(const std::string &name);
-
-// True when the programs are built with a sanitizer, whose runtime needs a
-// large address space and reports to standard error itself.
-constexpr bool kSanitized = AULAS_SANITIZED;
 
 // Names the cases of a test run once on a pipe and once on a terminal.
 std::string pipe_or_terminal(const testing::TestParamInfo<bool> &info);
