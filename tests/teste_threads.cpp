@@ -114,8 +114,9 @@ TEST_P(Threads, EveryRunKeepsWhatTheProgramGuarantees)
     }
     // A thread handed a copy of the counter always prints 0, 1, 2 and 3; the
     // counter itself has moved on by the time most threads look.
-    if (prog.shares_its_counter)
+    if (prog.shares_its_counter) {
         EXPECT_GT(repeats, 0) << "no run out of " << prog.runs << " showed a number twice";
+    }
     RecordProperty("distinct_outputs", static_cast<int>(seen.size()));
     expect_unwritten_output_fails({.program = bin(prog.name), .env = prog.env});
 }
