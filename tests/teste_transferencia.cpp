@@ -3,7 +3,7 @@
 #include "processo.hpp"
 
 #include <csignal>
-#include <ctime>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
