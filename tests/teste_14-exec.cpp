@@ -1,8 +1,6 @@
 // lista_diretorio becoming ls, and eco_parametros showing its arguments.
 #include "processo.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace harness;
@@ -11,33 +9,6 @@ using namespace std::chrono_literals;
 namespace {
 
 // ------------------------------------------------------- lista_diretorio
-
-class ListaDiretorio : public testing::TestWithParam<bool> {};
-
-TEST_P(ListaDiretorio, PrintsExactlyWhatLsPrints)
-{
-    // Listed one level down, so that ".." is ours too and nothing else
-    // changes it between the two listings.
-    ScratchDir top;
-    const std::string dir = top.file("lista");
-    std::filesystem::create_directory(dir);
-    std::ofstream(dir + "/notas.txt") << "dez\n";
-    std::ofstream(dir + "/.escondido");
-    std::filesystem::create_directory(dir + "/sub");
-    const std::string ls = which("ls");
-    ASSERT_FALSE(ls.empty());
-
-    const bool terminal = GetParam();
-    auto mine = run({.program = bin("lista_diretorio"), .cwd = dir, .terminal = terminal});
-    auto theirs = run({.program = ls, .args = {"-l", "-a"}, .cwd = dir, .terminal = terminal});
-    EXPECT_EQ(mine.out, theirs.out);
-    EXPECT_NE(mine.out.find(".escondido"), std::string::npos);
-    EXPECT_EQ(mine.out.find("Fim do exec!"), std::string::npos);
-    EXPECT_EQ(mine.err, "");
-    EXPECT_EQ(mine.exit_code, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Output, ListaDiretorio, testing::Bool(), pipe_or_terminal);
 
 TEST(ListaDiretorioPath, FindsLsAlongPathOrSaysSo)
 {

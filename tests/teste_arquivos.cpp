@@ -3,9 +3,7 @@
 #include "processo.hpp"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sys/stat.h>
 
 using namespace harness;
@@ -122,52 +120,5 @@ TEST(GravadorDigitos, FailuresCreateNothingAndEndWithStatusOne)
     }
 }
 
-// The file is opened with the access it needs and no more (the tests run as
-// root, who may write almost anything), and every read or write on it, as
-// strace saw them, moves one byte. Not in the sanitizer builds: their
-// runtimes open and read files of their own.
-#if !AULAS_SANITIZED
-TEST(FileLessons, OpensAsNeededAndMovesOneBytePerSystemCall)
-{
-    const std::string strace = which("strace");
-    if (strace.empty())
-        GTEST_SKIP() << "install strace (apt-get install strace) to run this test";
-    ScratchDir dir;
-    dir.write("notas.txt", "dez\n");
-    const struct {
-        const char *program, *file, *flags, *call;
-        int calls;
-    } cases[] = {
-        {"leitor_bytes", "notas.txt", "O_RDONLY", "read", 5}, // four bytes, then the end
-        {"gravador_digitos", "novo.txt", "O_WRONLY|O_CREAT, 0700", "write", 10},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.program);
-        const std::string log = dir.file(std::string(c.program) + ".strace");
-        auto p = run({.program = strace,
-                      .args = {"-o", log, "-e", "trace=openat,read,write,close", bin(c.program)},
-                      .input = std::string(c.file) + "\n", .cwd = dir.path, .timeout = 10s});
-        ASSERT_EQ(p.exit_code, 0) << p.err;
-
-        std::ifstream in(log);
-        const std::regex opened(std::string("openat\\(AT_FDCWD, \"") + c.file +
-                                "\", (.*)\\) = ([0-9]+)");
-        std::string fd;
-        int calls = 0;
-        for (std::string line; std::getline(in, line);) {
-            std::smatch m;
-            if (fd.empty() && std::regex_search(line, m, opened)) {
-                EXPECT_EQ(m[1], c.flags);
-                fd = m[2];
-            } else if (!fd.empty() && line.starts_with(std::string(c.call) + "(" + fd + ",")) {
-                ++calls;
-                EXPECT_TRUE(std::regex_search(line, std::regex(", 1\\) += [01]$"))) << line;
-            }
-        }
-        EXPECT_FALSE(fd.empty()) << "the file was never opened";
-        EXPECT_EQ(calls, c.calls);
-    }
-}
-#endif
 
 } // namespace

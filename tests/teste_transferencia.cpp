@@ -224,37 +224,22 @@ TEST(Reenvio, StartsTheNextAttemptAtOnce)
     EXPECT_LT(p.elapsed(), 2s);
 }
 
-TEST(Reenvio, StopsWhenWaitHasNoStatusToGive)
+// No status to decode: SIGCHLD ignored (the kernel reaps the client itself),
+// or no child at all.
+TEST(Reenvio, StopsWhenAnAttemptGivesNoStatus)
 {
-    // With SIGCHLD ignored the kernel reaps the client itself.
     StandIn client("0\n");
     auto p = client.run(kArgs, false, {SIGCHLD});
     expect_ended(p, 1, kTrying);
     EXPECT_EQ(client.attempts(), 1);
-}
-
-TEST(Reenvio, StopsWhenItCannotFork)
-{
-    auto p = run({.program = bin("reenvio"), .args = kArgs, .no_fork = true, .timeout = 5s});
-    expect_ended(p, 1, "");
+    expect_ended(run({.program = bin("reenvio"), .args = kArgs, .no_fork = true, .timeout = 5s}),
+                 1, "");
 }
 
 // ------------------------------------------------------------ the real pair
 
 // reenvio finds the real ./dinarix in the folder where both are built.
 const std::string kBinDir = std::filesystem::path(bin("dinarix")).parent_path();
-
-TEST(TransferPair, RealClientRefusalsStopTheDriver)
-{
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"ab134d4", "d8b0a9e"}, kUsage},
-        {{"ab134d4", "d8b0a9e", "0"}, kInvalid},
-    };
-    for (const auto &[args, expected] : cases) {
-        auto p = run({.program = bin("reenvio"), .args = args, .cwd = kBinDir, .timeout = 5s});
-        expect_ended(p, 1, expected);
-    }
-}
 
 TEST(TransferPair, RealClientIsRetriedUntilTheTransferIsDone)
 {

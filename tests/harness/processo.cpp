@@ -113,7 +113,7 @@ Process::Process(const Options &o) : start_(Clock::now()), deadline_(start_ + o.
         if (o.stdout_to == "closed") {
             close(STDOUT_FILENO);
         } else if (!o.stdout_to.empty()) {
-            const int fd = open(o.stdout_to.c_str(), O_WRONLY);
+            const int fd = open(o.stdout_to.c_str(), O_WRONLY | O_CLOEXEC);
             if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0)
                 _exit(126);
         }
@@ -270,9 +270,9 @@ Process &Process::finish()
     return *this;
 }
 
-ms Process::arrival(std::string_view text, size_t from) const
+ms Process::arrival(std::string_view text) const
 {
-    const size_t pos = out.find(text, from);
+    const size_t pos = out.find(text);
     if (pos == std::string::npos)
         return ms(-1);
     for (const auto &a : arrivals)
@@ -324,18 +324,6 @@ std::string bin(const std::string &name)
 std::string pipe_or_terminal(const testing::TestParamInfo<bool> &info)
 {
     return info.param ? "Terminal" : "Pipe";
-}
-
-std::string which(const std::string &name)
-{
-    const char *path = std::getenv("PATH");
-    std::istringstream dirs(path == nullptr ? "" : path);
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const std::string candidate = dir + "/" + name;
-        if (!dir.empty() && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return "";
 }
 
 ScratchDir::ScratchDir()

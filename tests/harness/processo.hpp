@@ -75,8 +75,8 @@ public:
     void signal(int sig) const;
     // Still alive? Reaps it, and records how it ended, if not.
     bool running();
-    // When the output first held `text` (searched from `from`); -1 ms if never.
-    ms arrival(std::string_view text, size_t from = 0) const;
+    // When the output first held `text`; -1 ms if never.
+    ms arrival(std::string_view text) const;
     // Past its timeout?
     bool overdue() const { return Clock::now() >= deadline_; }
     // Since the start: until now, or until it ended once it has been reaped.
@@ -116,9 +116,6 @@ void expect_unwritten_output_fails(Options options);
 
 // A program of ours, as built into the bin folder.
 std::string bin(const std::string &name);
-
-// A program found along PATH, or "" when there is none.
-std::string which(const std::string &name);
 
 // Names the cases of a test run once on a pipe and once on a terminal.
 std::string pipe_or_terminal(const testing::TestParamInfo<bool> &info);
