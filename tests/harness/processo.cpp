@@ -172,6 +172,14 @@ void Process::signal(int sig) const
     ::kill(pid, sig);
 }
 
+void Process::terminal_output(bool flowing) const
+{
+    const int slave = open(ptsname(out_fd_), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0 || tcflow(slave, flowing ? TCOON : TCOOFF) != 0)
+        fail("tcflow");
+    close(slave);
+}
+
 ms Process::elapsed() const
 {
     return std::chrono::duration_cast<ms>((reaped_ ? end_ : Clock::now()) - start_);

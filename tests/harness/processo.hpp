@@ -73,6 +73,9 @@ public:
     // Reads to the end, then reaps; kills the group when the timeout runs out.
     Process &finish();
     void signal(int sig) const;
+    // On a terminal: stop (false) or restart (true) the program's output, as
+    // Ctrl+S and Ctrl+Q do; a write to a stopped terminal waits.
+    void terminal_output(bool flowing) const;
     // Still alive? Reaps it, and records how it ended, if not.
     bool running();
     // When the output first held `text`; -1 ms if never.
