@@ -56,7 +56,13 @@ fi
 processos=${AULAS_PROCESSOS:-200}
 como=
 if [ "$(id -u)" = 0 ]; then
+    # An id no other run holds at the same time: the last step kills every
+    # process of it. Claimed by making a folder, which only one run can do.
     usuario=$((60000 + $$ % 5000))
+    until mkdir "/tmp/aulas-usuario-$usuario" 2> /dev/null; do
+        usuario=$((60000 + (usuario - 59999) % 5000))
+    done
+    trap 'rm -rf "$raiz" "/tmp/aulas-usuario-$usuario"' EXIT
     chown -R "$usuario:$usuario" "$raiz"
     como="setpriv --reuid=$usuario --regid=$usuario --clear-groups"
 else
