@@ -34,7 +34,9 @@ fi
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
 mkdir "$raiz/pasta"
-cp -p "$bin"/* "$raiz/pasta"/
+# The programs only: a student working in the bin folder may have left
+# folders and files of experiments there.
+find "$bin" -maxdepth 1 -type f -perm -u+x -exec cp -p {} "$raiz/pasta"/ \;
 for arquivo in "$@"; do
     cp -p "$arquivo" "$raiz/pasta"/
 done
