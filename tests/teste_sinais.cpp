@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
@@ -23,6 +24,29 @@ const std::string kInt1 = "Chamou Ctrl+C; status=";
 const std::string kInt2 = "SIGINT: Vou usar status agora! status=";
 const std::string kTerm1 = "Recebi SIGTERM; status=";
 const std::string kTerm2 = "SIGTERM: Vou usar status agora! status=";
+
+// One line of /proc/PID/status ("ShdPnd:\t..."), or the whole of another file.
+std::string proc(pid_t pid, const std::string &file, const std::string &field = "")
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+    const std::string all{std::istreambuf_iterator<char>(in), {}};
+    const size_t at = field.empty() ? 0 : all.find(field + ":");
+    return at == std::string::npos ? "" : all.substr(at, all.find('\n', at) - at);
+}
+
+// In the system call `number` now? What /proc/PID/syscall shows first.
+bool in_call(pid_t pid, long number)
+{
+    return std::atol(proc(pid, "syscall").c_str()) == number;
+}
+
+// Polls `cond` for up to five seconds.
+bool soon(const std::function<bool()> &cond)
+{
+    for (auto until = Clock::now() + 5s; !cond() && Clock::now() < until;)
+        std::this_thread::sleep_for(10ms);
+    return cond();
+}
 
 class Handlers : public testing::TestWithParam<bool> {
 protected:
@@ -85,7 +109,8 @@ TEST_P(Handlers, SigtermNestsInsideTheSigintHandlerAndCutsItsSleepShort)
 {
     send(SIGINT);
     line(kInt1 + "1\n", 2s);
-    std::this_thread::sleep_for(2s); // the SIGINT handler is in its slow part
+    // Into its slow part: asleep, SIGTERM unblocked again.
+    ASSERT_TRUE(soon([&] { return in_call(p->pid, SYS_clock_nanosleep); }));
     const ms sent = send(SIGTERM);
     const ms term1 = line(kTerm1 + "2\n", 2s);
     const ms term2 = line(kTerm2 + "2\n", 13s);
@@ -122,6 +147,9 @@ TEST_P(Handlers, ABurstDuringANestedHandlerGivesOneMoreDeliveryFirst)
 {
     send(SIGINT);
     line(kInt1 + "1\n", 2s);
+    // Its line is out, but the handler unblocks SIGTERM only after that: a
+    // SIGTERM sent before would run first and leave the sleep uncut.
+    ASSERT_TRUE(soon([&] { return in_call(p->pid, SYS_clock_nanosleep); }));
     send(SIGTERM);
     const ms term1 = line(kTerm1 + "2\n", 2s);
     for (int i = 0; i < 5; ++i)
@@ -140,15 +168,6 @@ TEST_P(Handlers, ABurstDuringANestedHandlerGivesOneMoreDeliveryFirst)
 
 INSTANTIATE_TEST_SUITE_P(Output, Handlers, testing::Bool(), pipe_or_terminal);
 
-// One line of /proc/PID/status ("ShdPnd:\t..."), or the whole of another file.
-std::string proc(pid_t pid, const std::string &file, const std::string &field = "")
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
-    const std::string all{std::istreambuf_iterator<char>(in), {}};
-    const size_t at = field.empty() ? 0 : all.find(field + ":");
-    return at == std::string::npos ? "" : all.substr(at, all.find('\n', at) - at);
-}
-
 // A handler must never start while a message is being printed: inside printf
 // it would find the stream half-written, and print its own message into it.
 // Holding the terminal's output (what Ctrl+S does) keeps the SIGINT handler's
@@ -161,10 +180,8 @@ TEST(HeldTerminal, ASignalSentWhileAMessageIsPrintedWaitsForIt)
     const std::string pid_line = p.out;
     p.terminal_output(false);
     p.signal(SIGINT);
-    const auto writing = [&] { return std::atol(proc(p.pid, "syscall").c_str()) == SYS_write; };
-    for (auto until = Clock::now() + 5s; !writing() && Clock::now() < until;)
-        std::this_thread::sleep_for(10ms);
-    ASSERT_TRUE(writing()) << "the SIGINT handler never reached write()";
+    ASSERT_TRUE(soon([&] { return in_call(p.pid, SYS_write); }))
+        << "the SIGINT handler never reached write()";
 
     p.signal(SIGTERM);
     // A handler that took SIGTERM clears it at once, or when a busy machine
