@@ -93,7 +93,7 @@ for volta in $(seq 50); do
     [ -z "$como" ] || $como sh -c 'kill -STOP -1; kill -KILL -1' 2> /dev/null || true
     sleep 0.05
     if ! { [ -n "$grupo" ] && kill -0 -"$grupo" 2> /dev/null; } &&
-        ! { [ -n "$como" ] && find /proc -maxdepth 1 -name '[0-9]*' -user "$usuario" | grep -q .; }; then
+        ! { [ -n "$como" ] && find /proc -maxdepth 1 -name '[0-9]*' -user "$usuario" 2> /dev/null | grep -q .; }; then
         break
     fi
 done
