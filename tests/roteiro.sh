@@ -33,13 +33,18 @@ fi
 
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
-mkdir "$raiz/pasta"
-cp -p "$bin"/* "$raiz/pasta"/
+# Laid out like the build: from the copy of the bin folder, the notes reach
+# a lesson's sources as ../../material/aulas/..., as a student does to
+# compile a changed copy of a program. Contained runs don't get them.
+pasta=$raiz/build/bin
+mkdir -p "$pasta"
+[ -n "$contido" ] || ln -s "$(cd "$(dirname "$0")/.." && pwd)/material" "$raiz/material"
+cp -p "$bin"/* "$pasta"/
 for arquivo in "$@"; do
-    cp -p "$arquivo" "$raiz/pasta"/
+    cp -p "$arquivo" "$pasta"/
 done
 cp "$roteiro" "$raiz/roteiro"
-cd "$raiz/pasta"
+cd "$pasta"
 
 # A student's shell hands a program only 0, 1 and 2; so must we, or the
 # descriptor numbers that the notes show would shift.
