@@ -33,15 +33,20 @@ fi
 
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
-mkdir "$raiz/pasta"
+# Laid out like the build: from the copy of the bin folder, the notes reach
+# a lesson's sources as ../../material/aulas/..., as a student does to
+# compile a changed copy of a program. Contained runs don't get them.
+pasta=$raiz/build/bin
+mkdir -p "$pasta"
+[ -n "$contido" ] || ln -s "$(cd "$(dirname "$0")/.." && pwd)/material" "$raiz/material"
 # The programs only: a student working in the bin folder may have left
 # folders and files of experiments there.
-find "$bin" -maxdepth 1 -type f -perm -u+x -exec cp -p {} "$raiz/pasta"/ \;
+find "$bin" -maxdepth 1 -type f -perm -u+x -exec cp -p {} "$pasta"/ \;
 for arquivo in "$@"; do
-    cp -p "$arquivo" "$raiz/pasta"/
+    cp -p "$arquivo" "$pasta"/
 done
 cp "$roteiro" "$raiz/roteiro"
-cd "$raiz/pasta"
+cd "$pasta"
 
 # A student's shell hands a program only 0, 1 and 2; so must we, or the
 # descriptor numbers that the notes show would shift.
