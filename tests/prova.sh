@@ -2,7 +2,8 @@
 # Proves one exercise's check: it passes on the reference solution, and fails
 # on the untouched starting file and on every wrong solution (a variant of
 # the reference in the changes file; see troca.sh), each failure showing
-# what the variant says it must.
+# what the variant says it must (the line that names the file it compiled,
+# and so the variant, does not count).
 #   prova.sh NAME STARTER SOLUTION WRONG CHECK BIN OUTDIR COMPILER [FLAG...]
 set -eu
 nome=$1
@@ -32,7 +33,7 @@ checa() {
         echo "$nome, $1: expected $3, got $veredito"
         cat "$log"
         falhas=$((falhas + 1))
-    elif [ -n "${4:-}" ] && ! grep -qF -- "$4" "$log"; then
+    elif [ -n "${4:-}" ] && ! grep -v "^$nome: compilando " "$log" | grep -qF -- "$4"; then
         echo "$nome, $1: failed, but not showing \"$4\""
         cat "$log"
         falhas=$((falhas + 1))
