@@ -1,0 +1,21 @@
+// conta_sinais: o exercício 1 desta aula (veja "Exercícios" no README.md).
+// ./conta_sinais imprime o seu pid, conta os SIGINT que recebe e, quando
+// chega um SIGTERM, diz quantos foram e termina.
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+// Falta: o contador e o aviso de fim, que os tratadores mudam
+// (volatile sig_atomic_t), e os dois tratadores, que só mudam essas variáveis.
+
+int main(int argc, char *argv[])
+{
+    // Falta: recusar qualquer argumento (status 1).
+    // Falta: instalar os tratadores de SIGINT e SIGTERM (sigaction), antes de tudo.
+    // Falta: imprimir "pid P" e descarregar a saída na mesma hora (fflush).
+    // Falta: esperar sinais sem gastar CPU (pause, sigsuspend ou sleep) até o SIGTERM.
+    // Falta: imprimir "recebi N SIGINT", aqui e não no tratador, e terminar com 0.
+    (void)argc;
+    (void)argv;
+    return 0;
+}
