@@ -64,9 +64,12 @@ processos=${AULAS_PROCESSOS:-200}
 como=
 if [ "$(id -u)" = 0 ]; then
     # An id no other run holds at the same time: the last step kills every
-    # process of it. Claimed by making a folder, which only one run can do.
+    # process of it. Claimed by making a folder, which only one run can do,
+    # and only while no process has it: where nothing reaps orphans, a zombie
+    # of an earlier run would still count against the process limit.
     usuario=$((60000 + $$ % 5000))
-    until mkdir "/tmp/aulas-usuario-$usuario" 2> /dev/null; do
+    until [ -z "$(find /proc -maxdepth 1 -name '[0-9]*' -user "$usuario" 2> /dev/null)" ] &&
+        mkdir "/tmp/aulas-usuario-$usuario" 2> /dev/null; do
         usuario=$((60000 + (usuario - 59999) % 5000))
     done
     trap 'rm -rf "$raiz" "/tmp/aulas-usuario-$usuario"' EXIT
@@ -89,18 +92,31 @@ HOME=$raiz LC_ALL=C.UTF-8 timeout -s KILL "${AULAS_TEMPO:-120}" \
     prlimit --nproc="$processos" --fsize=200000000 \
     $como clitest $opcoes "$raiz/roteiro" || status=$?
 
+# Is anything of the run still alive? Its group, or, as root, its user id.
+# Zombies don't count: where nothing reaps orphans they stay for good.
+resta() {
+    if [ -n "$grupo" ] && sed -n 's/.*) [^Z] [0-9]* \([0-9]*\) .*/\1/p' /proc/[0-9]*/stat 2> /dev/null |
+        grep -qx "$grupo"; then
+        return 0
+    fi
+    [ -n "$como" ] || return 1
+    for processo in $(find /proc -maxdepth 1 -name '[0-9]*' -user "$usuario" 2> /dev/null); do
+        if sed -n 's/.*) [^Z] .*/vivo/p' "$processo/stat" 2> /dev/null | grep -q vivo; then
+            return 0
+        fi
+    done
+    return 1
+}
+
 # What is left: stopped first, as a loop of forks would make new processes
 # while the old ones are killed, then killed; again until nothing is left.
 grupo=$(cat "$raiz/grupo" 2> /dev/null || true)
 for volta in $(seq 50); do
+    resta || break
     [ -z "$grupo" ] || { kill -STOP -"$grupo" && kill -KILL -"$grupo"; } 2> /dev/null || true
     # shellcheck disable=SC2086
     [ -z "$como" ] || $como sh -c 'kill -STOP -1; kill -KILL -1' 2> /dev/null || true
     sleep 0.05
-    if ! { [ -n "$grupo" ] && kill -0 -"$grupo" 2> /dev/null; } &&
-        ! { [ -n "$como" ] && find /proc -maxdepth 1 -name '[0-9]*' -user "$usuario" 2> /dev/null | grep -q .; }; then
-        break
-    fi
 done
 if [ "$status" = 137 ]; then
     echo "tempo esgotado: ${AULAS_TEMPO:-120} s se passaram e os comandos ainda não tinham terminado"
