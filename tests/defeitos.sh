@@ -32,12 +32,12 @@ total=$(clitest --list "$roteiro" 2> /dev/null | grep -c '^#' || true)
 ruins=
 if [ "$total" -gt 0 ]; then
     inicio=$(date +%s)
-    sh "$aqui/roteiro.sh" -c "$bin" "$roteiro" > "$saida/certos.log" 2>&1 || true
+    sh "$aqui/roteiro.sh" -c "$bin" "$roteiro" > "$saida/$licao.log" 2>&1 || true
     gasto=$(($(date +%s) - inicio))
-    ruins=$(sed -n 's/^\[FAILED #\([0-9]*\),.*/\1/p' "$saida/certos.log" | paste -sd, -)
+    ruins=$(sed -n 's/^\[FAILED #\([0-9]*\),.*/\1/p' "$saida/$licao.log" | paste -sd, -)
 fi
 if [ -n "$ruins" ]; then
-    cat "$saida/certos.log"
+    cat "$saida/$licao.log"
     echo "Estas transcrições falham com os programas certos e não contam: #$ruins."
     echo "Confira a saída esperada (acima, - é o esperado, + o que veio)."
 fi
