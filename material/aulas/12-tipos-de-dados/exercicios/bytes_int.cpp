@@ -6,10 +6,10 @@
 
 int main(int argc, char *argv[])
 {
-    // Falta: conferir que veio exatamente um argumento e que ele é um int:
-    // só um '-' opcional e dígitos, de -2147483648 a 2147483647 (senão, status 1).
+    // Falta: conferir que veio exatamente um argumento e que ele é um int, só com
+    // um '-' opcional e dígitos, de -2147483648 a 2147483647 (senão, status 1).
     // Falta: olhar os bytes de N por um ponteiro para unsigned char.
-    // Falta: imprimir os sizeof(int) bytes, o primeiro primeiro, separados por
+    // Falta: imprimir os sizeof(int) bytes na ordem da memória, separados por
     // um espaço, e um fim de linha no final.
     (void)argc;
     (void)argv;
