@@ -11,7 +11,7 @@
 int main(int argc, char *argv[])
 {
     // Falta: conferir que veio um argumento só, feito de dígitos, de 1 a 20
-    //        (senão, termine com status 1 sem criar nenhum processo).
+    //        (senão, terminar com status 1 sem criar nenhum processo).
     // Falta: criar os N filhos num laço, guardando o pid de cada um.
     //        O filho i imprime "filho i: pid P" e termina na hora com
     //        status i: ele não pode voltar para o laço do pai.

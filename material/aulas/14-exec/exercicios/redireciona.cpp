@@ -7,9 +7,9 @@
 int main(int argc, char *argv[])
 {
     // Falta: sem ARQUIVO e PROG, terminar com status 1 sem criar arquivo nenhum.
-    // Falta: abrir ARQUIVO com O_WRONLY | O_CREAT | O_TRUNC e modo 0644 (se falhar, status 1).
-    // Falta: pôr o arquivo no descritor 1 com dup2 e fechar o descritor que o open devolveu.
-    // Falta: virar PROG com execvp, sem fork (se o execvp voltar, status 127).
+    // Falta: abrir ARQUIVO com O_WRONLY | O_CREAT | O_TRUNC e modo 0644 (se falhar, terminar com status 1).
+    // Falta: copiar o descritor do arquivo para o descritor 1 com dup2 e fechar o que o open devolveu.
+    // Falta: virar PROG com execvp, sem fork (se o execvp voltar, terminar com status 127).
     (void)argc;
     (void)argv;
     return 0;
