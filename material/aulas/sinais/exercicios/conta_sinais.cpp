@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-// Falta: o contador e o aviso de fim, que os tratadores mudam
-// (volatile sig_atomic_t), e os dois tratadores, que só mudam essas variáveis.
+// Falta: as variáveis que os tratadores mudam, o contador e o aviso de fim
+// (volatile sig_atomic_t), e os dois tratadores, que só mexem nelas.
 
 int main(int argc, char *argv[])
 {

@@ -8,9 +8,9 @@
 
 int main(int argc, char *argv[])
 {
-    // Falta: conferir S (só algarismos, de 1 a 3600) e que veio PROG (senão, status 1).
-    // Falta: um alarme de S segundos (alarm) com um tratador de SIGALRM instalado
-    //        por sigaction sem SA_RESTART, para que ele interrompa o waitpid.
+    // Falta: conferir S (só algarismos, de 1 a 3600) e se PROG foi dado (senão, status 1).
+    // Falta: programar um alarme de S segundos (alarm), com um tratador de SIGALRM
+    //        instalado por sigaction sem SA_RESTART, para que ele interrompa o waitpid.
     // Falta: criar o filho (fork); no filho, execvp(PROG...) e, se falhar, _exit(127).
     // Falta: esperar o filho (waitpid); se o alarme tocar antes, matá-lo com SIGKILL,
     //        recolhê-lo, imprimir "tempo esgotado" e terminar com 124.

@@ -8,8 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Um número inteiro de minimo a maximo: um '-' opcional e dígitos decimais,
-// mais nada (nem espaço, nem '+', nem texto depois).
+// Aceita um número inteiro de minimo a maximo: um '-' opcional e dígitos
+// decimais, e mais nada (nem espaço, nem '+', nem texto depois).
 static bool ler_numero(const char *texto, long minimo, long maximo, long *numero)
 {
     const char *digitos = texto[0] == '-' ? texto + 1 : texto;
@@ -30,14 +30,14 @@ int main(int argc, char *argv[])
         puts("uso: ./paralelo K ID1 ID2 VALOR (K de 1 a 20)");
         return 1;
     }
-    // Falta: K vezes fork, sem esperar ninguém ainda; cada filho vira
+    // Falta: fazer K vezes o fork, sem esperar ninguém ainda; cada filho vira
     // ./dinarix ID1 ID2 VALOR (argv[2], argv[3], argv[4]) e, se o exec
     // falhar, termina com 255.
-    // Falta: só depois do último fork, K vezes wait, que devolve o pid do
-    // filho que terminou primeiro, e uma linha para cada um:
+    // Falta: só depois do último fork, chamar K vezes o wait, que devolve o
+    // pid do filho que terminou primeiro, e imprimir uma linha para cada um:
     //   "pid P: sucesso" (status 0), "pid P: falha" (1 a 127),
     //   "pid P: recusado" (128 a 255) ou "pid P: sinal S".
-    // Falta: no fim, "sucessos: X de K".
+    // Falta: no fim, imprimir "sucessos: X de K".
     (void)argv;
     return 0;
 }

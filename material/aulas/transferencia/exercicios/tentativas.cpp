@@ -1,5 +1,6 @@
 // tentativas: o exercício 1 desta aula (veja "Exercícios" no README.md).
-// ./tentativas N ID1 ID2 VALOR faz como o reenvio, mas tenta no máximo N vezes.
+// ./tentativas N ID1 ID2 VALOR faz o mesmo que o reenvio, mas tenta no máximo
+// N vezes.
 // A conferência dos argumentos já está pronta; o resto é com você.
 #include <cerrno>
 #include <cstdio>
@@ -8,8 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Um número inteiro de minimo a maximo: um '-' opcional e dígitos decimais,
-// mais nada (nem espaço, nem '+', nem texto depois).
+// Aceita um número inteiro de minimo a maximo: um '-' opcional e dígitos
+// decimais, e mais nada (nem espaço, nem '+', nem texto depois).
 static bool ler_numero(const char *texto, long minimo, long maximo, long *numero)
 {
     const char *digitos = texto[0] == '-' ? texto + 1 : texto;
@@ -33,14 +34,15 @@ int main(int argc, char *argv[])
     // Falta, para cada tentativa k de 1 a N:
     //   - imprimir "tentativa k de N" e garantir que a linha saia antes do
     //     que o cliente imprimir, também num pipe (pense no buffer);
-    //   - fork; o filho vira ./dinarix ID1 ID2 VALOR (argv[2], argv[3],
+    //   - fazer o fork; o filho vira ./dinarix ID1 ID2 VALOR (argv[2], argv[3],
     //     argv[4]) e, se o exec falhar, termina com 255;
     //   - o pai espera o filho e lê o status como o reenvio lê:
     //     0 -> "Transferencia realizada!" e status 0;
     //     1 a 127 -> "Falha na rede!" e a próxima tentativa;
     //     128 a 255 -> status 1 na hora, sem imprimir nada;
     //     morto pelo sinal S -> "cliente morto pelo sinal S" e a próxima.
-    // Falta: depois de N falhas, "desisti depois de N tentativas" e status 2.
+    // Falta: depois de N falhas, imprimir "desisti depois de N tentativas" e
+    // terminar com status 2.
     (void)argv;
     return 0;
 }
