@@ -33,12 +33,8 @@ fi
 
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
-# Laid out like the build: from the copy of the bin folder, the notes reach
-# a lesson's sources as ../../material/aulas/..., as a student does to
-# compile a changed copy of a program. Contained runs don't get them.
-pasta=$raiz/build/bin
-mkdir -p "$pasta"
-[ -n "$contido" ] || ln -s "$(cd "$(dirname "$0")/.." && pwd)/material" "$raiz/material"
+pasta=$raiz/pasta
+mkdir "$pasta"
 # The programs only: a student working in the bin folder may have left
 # folders and files of experiments there.
 find "$bin" -maxdepth 1 -type f -perm -u+x -exec cp -p {} "$pasta"/ \;
