@@ -32,9 +32,17 @@ total=$(clitest --list "$roteiro" 2> /dev/null | grep -c '^#' || true)
 ruins=
 if [ "$total" -gt 0 ]; then
     inicio=$(date +%s)
-    sh "$aqui/roteiro.sh" -c "$bin" "$roteiro" > "$saida/$licao.log" 2>&1 || true
+    certos=0
+    sh "$aqui/roteiro.sh" -c "$bin" "$roteiro" > "$saida/$licao.log" 2>&1 || certos=$?
     gasto=$(($(date +%s) - inicio))
     ruins=$(sed -n 's/^\[FAILED #\([0-9]*\),.*/\1/p' "$saida/$licao.log" | paste -sd, -)
+    # Ended neither passing nor failing (time ran out): every copy would
+    # "fail" the same way, so nothing can be judged.
+    if [ "$certos" -gt 1 ]; then
+        cat "$saida/$licao.log"
+        echo "As transcrições não terminaram com os programas certos; nenhuma cópia pode ser julgada."
+        total=0
+    fi
 fi
 if [ -n "$ruins" ]; then
     cat "$saida/$licao.log"
