@@ -50,9 +50,16 @@ for fd in 3 4 5 6 7 8 9; do
     eval "exec $fd>&-"
 done
 
+# The same run from a terminal, a pipe or CI: no controlling terminal (so no
+# process is ever in a terminal's foreground group, and ps shows no "+"),
+# nothing to read on standard input, one locale, no terminal size.
+unset COLUMNS LINES
+export TERM=dumb LC_ALL=C.UTF-8
+exec < /dev/null
+
 if [ -z "$contido" ]; then
     # shellcheck disable=SC2086 # the options are words
-    clitest $opcoes "$raiz/roteiro"
+    setsid -w clitest $opcoes "$raiz/roteiro"
     exit
 fi
 
@@ -83,7 +90,7 @@ fi
 # of the group that everything it starts belongs to.
 status=0
 # shellcheck disable=SC2086
-HOME=$raiz LC_ALL=C.UTF-8 timeout -s KILL "${AULAS_TEMPO:-120}" \
+HOME=$raiz timeout -s KILL "${AULAS_TEMPO:-120}" \
     setsid sh -c 'echo $$ > "$0"/grupo; exec "$@"' "$raiz" \
     prlimit --nproc="$processos" --fsize=200000000 \
     $como clitest $opcoes "$raiz/roteiro" || status=$?
