@@ -1,16 +1,18 @@
 #!/bin/sh
 # The bug hunt of one lesson: builds each broken copy of its programs (a
-# variant in the lesson's changes file, see troca.sh, named PROGRAM-N), runs
-# the transcripts first on the right programs, then on the programs with one
-# copy in place of its program, and tells for each copy whether some
-# transcript caught it ("pego") or none did ("escapou"). A transcript that
-# fails on the right programs is named and left out. The status is 0 only
-# when every copy was caught and every transcript holds on the right ones.
-#   defeitos.sh LESSON TRANSCRIPTS CHANGES SOURCES BIN OUTDIR COMPILER [FLAG...]
+# variant in the lesson's encoded changes, see troca.sh and the .copias files,
+# named PROGRAM-N), runs the transcripts first on the right programs, then on
+# the programs with one copy in place of its program, and tells for each copy
+# whether some transcript caught it ("pego") or none did ("escapou"). A
+# transcript that fails on the right programs is named and left out. The
+# status is 0 only when every copy was caught and every transcript holds on
+# the right ones. A copy's source goes from its encoded form to the compiler
+# through pipes: only its binary is ever written.
+#   defeitos.sh LESSON TRANSCRIPTS COPIES SOURCES BIN OUTDIR COMPILER [FLAG...]
 set -eu
 licao=$1
 roteiro=$2
-trocas=$3
+codificadas=$3
 fontes=$4
 bin=$5
 saida=$6
@@ -18,13 +20,15 @@ shift 6
 aqui=$(dirname "$0")
 mkdir -p "$saida"
 
-copias=$(sh "$aqui/troca.sh" "$trocas")
+trocas() {
+    sed '/^#/d' "$codificadas" | base64 -d | gzip -dc | sh "$aqui/troca.sh" - "$@"
+}
+copias=$(trocas)
 for copia in $copias; do
     programa=${copia%-*}
     mkdir -p "$saida/$copia"
-    rm -f "$saida/$copia/$programa"
-    sh "$aqui/troca.sh" "$trocas" "$copia" "$fontes/$programa.cpp" "$saida/$copia/$programa.cpp"
-    "$@" "$saida/$copia/$programa.cpp" -o "$saida/$copia/$programa"
+    rm -f "$saida/$copia/$programa" "$saida/$copia/$programa.cpp"
+    trocas "$copia" "$fontes/$programa.cpp" - | "$@" -x c++ - -o "$saida/$copia/$programa"
 done
 
 echo "Caça aos defeitos, aula $licao: $roteiro"

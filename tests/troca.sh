@@ -12,6 +12,8 @@
 #   troca.sh CHANGES              lists the variants, one per line
 #   troca.sh CHANGES NAME         prints the text its failure must show
 #   troca.sh CHANGES NAME SOURCE OUTPUT
+# CHANGES may be - (standard input), and OUTPUT - (standard output): a broken
+# copy goes from its encoded form to the compiler through pipes alone.
 set -eu
 trocas=$1
 nome=${2:-}
@@ -48,6 +50,6 @@ END {
         p = index(texto, velho[i])
         texto = substr(texto, 1, p - 1) novo[i] substr(texto, p + length(velho[i]))
     }
-    print texto > escrever
+    if (escrever == "-") print texto; else print texto > escrever
 }
 ' "$trocas" "$fonte"

@@ -15,6 +15,7 @@ bin=$6
 saida=$7
 shift 7
 aqui=$(dirname "$0")
+testes=$aqui/../tests
 mkdir -p "$saida"
 log=$saida/$nome.log
 falhas=0
@@ -24,7 +25,7 @@ cc="$*" # the compiler and its flags: words without blanks
 # checa WHAT SOURCE PASS|FAIL [TEXT]: runs the check and compares the verdict.
 checa() {
     # shellcheck disable=SC2086
-    if sh "$aqui/exercicio.sh" "$nome" "$2" "$roteiro" "$bin" "$saida" $cc > "$log" 2>&1; then
+    if sh "$testes/exercicio.sh" "$nome" "$2" "$roteiro" "$bin" "$saida" $cc > "$log" 2>&1; then
         veredito=PASS
     else
         veredito=FAIL
@@ -45,10 +46,10 @@ checa() {
 checa "reference solution" "$solucao" PASS
 checa "starting file" "$inicial" FAIL
 if [ -f "$erradas" ]; then
-    for errada in $(sh "$aqui/troca.sh" "$erradas"); do
+    for errada in $(sh "$testes/troca.sh" "$erradas"); do
         fonte=$saida/$nome-$errada.cpp
-        sh "$aqui/troca.sh" "$erradas" "$errada" "$solucao" "$fonte"
-        checa "wrong solution $errada" "$fonte" FAIL "$(sh "$aqui/troca.sh" "$erradas" "$errada")"
+        sh "$testes/troca.sh" "$erradas" "$errada" "$solucao" "$fonte"
+        checa "wrong solution $errada" "$fonte" FAIL "$(sh "$testes/troca.sh" "$erradas" "$errada")"
     done
 fi
 exit $((falhas > 0))
