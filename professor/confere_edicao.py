@@ -20,7 +20,9 @@ def linhas(caminho):
 
 def segredos(completo):
     """The teacher's lines: solutions, wrong solutions, hunt answers, broken
-    copies and what each copy is, minus what the student's files say too."""
+    copies and what each copy is, minus what the student's files say too
+    (notes, checks, templates, starting files, the lessons' programs and
+    their tests: a line such as "if (pid == 0) {" is no answer)."""
     prof = completo / "professor"
     fontes = [*prof.glob("solucoes/*"), *prof.glob("defeitos/*.trocas"), *prof.glob("ocultos/*")]
     achados = {}
@@ -30,7 +32,8 @@ def segredos(completo):
     aulas = completo / "material" / "aulas"
     do_aluno = [*aulas.glob("**/*.md"), *aulas.glob("*/*.cpp"), *aulas.glob("*/exercicios/*.cpp"),
                 *(completo / "tests" / "exercicios").glob("*.txt"), completo / "README.md",
-                completo / "README.en.md"]
+                completo / "README.en.md", *(completo / "tests").glob("*.cpp"),
+                *(completo / "tests" / "harness").glob("*")]
     publicas = set().union(*(linhas(f) for f in do_aluno))
     return {l: f for l, f in achados.items() if l not in publicas}
 
