@@ -18,7 +18,7 @@ trap 'rm -rf "$tmp"' EXIT
 passo() { echo "== edition: $* ($SECONDS s)"; }
 
 passo "written and cloned"
-sh professor/edicao.sh "$tmp/edicao" > /dev/null
+sh professor/edicao.sh "$tmp/edicao"
 git clone -q "$tmp/edicao" "$tmp/aluno"
 cd "$tmp/aluno"
 [ "$(git rev-list --count HEAD)" = 1 ]
@@ -77,13 +77,13 @@ corre() {
         echo "  $1: $veio"' _ {} "$tmp" "$1"
 }
 passo "every step fails on the untouched edition"
-corre . FAIL
+corre FAIL
 
 passo "every step passes with the answers dropped in"
 sh "$completo/professor/resolvido.sh" . "$tmp/resolvido"
 cd "$tmp/resolvido"
 cmake --preset default > /dev/null && cmake --build --preset default > /dev/null
-corre . PASS
+corre PASS
 
 passo "no answer in the edition, nor in the build a hunt leaves"
 cd "$tmp/aluno"
