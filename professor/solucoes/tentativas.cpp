@@ -63,6 +63,6 @@ int main(int argc, char *argv[])
         }
         puts("Falha na rede!");
     }
-    printf("desisti depois de %ld tentativas\n", n);
+    printf("desisti depois de %ld %s\n", n, n == 1 ? "tentativa" : "tentativas");
     return 2;
 }

@@ -1,5 +1,5 @@
 // anexa: o exercício 2 desta aula (veja "Exercícios" no README.md).
-// ./anexa ARQUIVO TEXTO acrescenta TEXTO e um fim de linha ao fim de ARQUIVO.
+// ./anexa ARQUIVO TEXTO acrescenta TEXTO e uma quebra de linha ao fim de ARQUIVO.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 // Falta: as variáveis que os tratadores mudam, o contador e o aviso de fim
-// (volatile sig_atomic_t), e os dois tratadores, que só mexem nelas.
+// (volatile sig_atomic_t), e os dois tratadores, que só mexem nelas. Some um
+// ao contador com contador = contador + 1: em C++20, o ++ numa variável
+// volatile dá um aviso do compilador.
 
 int main(int argc, char *argv[])
 {

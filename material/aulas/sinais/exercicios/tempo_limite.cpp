@@ -8,7 +8,8 @@
 
 int main(int argc, char *argv[])
 {
-    // Falta: conferir S (só algarismos, de 1 a 3600) e se PROG foi dado (senão, status 1).
+    // Falta: conferir S, um número inteiro de 1 a 3600 escrito só com algarismos
+    //        (sem +, sem espaços, sem nada depois), e se PROG foi dado (senão, status 1).
     // Falta: programar um alarme de S segundos (alarm), com um tratador de SIGALRM
     //        instalado por sigaction sem SA_RESTART, para que ele interrompa o waitpid.
     // Falta: criar o filho (fork); no filho, execvp(PROG...) e, se falhar, _exit(127).

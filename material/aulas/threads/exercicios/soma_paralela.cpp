@@ -8,7 +8,7 @@
 
 // Falta: a função da thread. Ela recebe a sua fatia (de onde a onde somar),
 // soma com um laço num número de 64 bits (long long), guarda a soma num bloco
-// pedido ao malloc e devolve o endereço do bloco como resultado da thread.
+// pedido ao malloc e retorna o endereço do bloco como resultado da thread.
 
 // Pronta: aceita um '-' opcional e dígitos decimais, de min a max.
 static bool ler_numero(const char *texto, long long min, long long max, long long *valor)
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     // fatia (não o do contador do laço, que main continua mudando). As fatias
     // cobrem de 1 a N uma vez só; com T > N, algumas ficam vazias.
     // Falta: esperar cada thread com pthread_join, somar os blocos que elas
-    // devolvem, liberar cada um com free e imprimir
+    // retornam, liberar cada um com free e imprimir
     //   soma de 1 a N com T threads: S
     return 0;
 }

@@ -1,6 +1,6 @@
 // paralelo: o exercício 2 desta aula (veja "Exercícios" no README.md).
 // ./paralelo K ID1 ID2 VALOR inicia K clientes de uma vez e conta os sucessos.
-// A conferência dos argumentos já está pronta; o resto é com você.
+// A validação dos argumentos já está pronta; o resto é com você.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
     // Falta: fazer K vezes o fork, sem esperar ninguém ainda; cada filho vira
     // ./dinarix ID1 ID2 VALOR (argv[2], argv[3], argv[4]) e, se o exec
     // falhar, termina com 255.
-    // Falta: só depois do último fork, chamar K vezes o wait, que devolve o
+    // Falta: só depois do último fork, chamar K vezes o wait, que retorna o
     // pid do filho que terminou primeiro, e imprimir uma linha para cada um:
     //   "pid P: sucesso" (status 0), "pid P: falha" (1 a 127),
     //   "pid P: recusado" (128 a 255) ou "pid P: sinal S".

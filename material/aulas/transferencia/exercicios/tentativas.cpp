@@ -1,7 +1,7 @@
 // tentativas: o exercício 1 desta aula (veja "Exercícios" no README.md).
 // ./tentativas N ID1 ID2 VALOR faz o mesmo que o reenvio, mas tenta no máximo
 // N vezes.
-// A conferência dos argumentos já está pronta; o resto é com você.
+// A validação dos argumentos já está pronta; o resto é com você.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -36,13 +36,14 @@ int main(int argc, char *argv[])
     //     que o cliente imprimir, também num pipe (pense no buffer);
     //   - fazer o fork; o filho vira ./dinarix ID1 ID2 VALOR (argv[2], argv[3],
     //     argv[4]) e, se o exec falhar, termina com 255;
-    //   - o pai espera o filho e lê o status como o reenvio lê:
+    //   - o pai espera o filho e lê o status como o reenvio lê (WEXITSTATUS só
+    //     vale quando WIFEXITED é verdadeiro):
     //     0 -> "Transferencia realizada!" e status 0;
     //     1 a 127 -> "Falha na rede!" e a próxima tentativa;
     //     128 a 255 -> status 1 na hora, sem imprimir nada;
     //     morto pelo sinal S -> "cliente morto pelo sinal S" e a próxima.
-    // Falta: depois de N falhas, imprimir "desisti depois de N tentativas" e
-    // terminar com status 2.
+    // Falta: depois de N falhas, imprimir "desisti depois de N tentativas" (com
+    // N = 1, "desisti depois de 1 tentativa") e terminar com status 2.
     (void)argv;
     return 0;
 }
