@@ -28,7 +28,7 @@ monta_turma() { # ENTREGAS
     mkdir "$e/metade"
     cp "$prof/solucoes/bytes_int.cpp" "$prof/solucoes/executa.cpp" "$e/metade/"
     sh tests/troca.sh "$prof/solucoes/inverte.erros" nunca-liberado "$prof/solucoes/inverte.cpp" "$e/metade/inverte.cpp"
-    sh tests/troca.sh "$prof/solucoes/copia.erros" sem-truncar "$prof/solucoes/copia.cpp" "$e/metade/copia.cpp"
+    sh tests/troca.sh "$prof/solucoes/copia.erros" sem-o-trunc "$prof/solucoes/copia.cpp" "$e/metade/copia.cpp"
     cp "$prof/solucoes/defeitos-12-tipos-de-dados.md" "$e/metade/"
     awk '/^\$ / { n++ } n > 2 { exit } { print }' "$prof/solucoes/defeitos-sinais.md" > "$e/metade/defeitos-sinais.md"
     echo '$' >> "$e/metade/defeitos-sinais.md"
@@ -46,7 +46,7 @@ monta_turma() { # ENTREGAS
     for h in "$prof"/hostis/*; do
         t=$(basename "$h")
         mkdir "$e/hostil-${t%.*}"
-        sed -e "s|@RAIZ@|$raiz|g" -e "s|@SAIDA@|$SAIDA|g" -e "s|@ENTREGAS@|$e|g" \
+        sed -e "s|@RAIZ@|${ALVO_RAIZ:-$raiz}|g" -e "s|@SAIDA@|$SAIDA|g" -e "s|@ENTREGAS@|${ALVO_ENTREGAS:-$e}|g" \
             -e "s|@MD5@|$(md5sum < build/bin/texto_heap)|" \
             -e "s|@LS@|$(stat -c %s build/bin/texto_heap) 1767225600 texto_heap|" \
             -e "s|@ENV@|?|" "$h" > "$e/hostil-${t%.*}/${t%%-*}.${t##*.}"
@@ -58,7 +58,7 @@ monta_turma() { # ENTREGAS
 
 [ "$(id -u)" = 0 ] || { echo "testa-correcao.sh must run as root, as the grader does"; exit 1; }
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'echo "kept for a look: $tmp"' EXIT
 SAIDA=$tmp/saida
 [ -x build/bin/texto_heap ] || { cmake --preset default > /dev/null && cmake --build --preset default > /dev/null; }
 if [ -n "${GRADESCOPE:-}" ]; then
@@ -86,4 +86,6 @@ inicio=$SECONDS
 cat "$tmp/segunda.log"
 [ "$(grep -c 'sem mudanças' "$tmp/segunda.log")" = "$(ls "$tmp/entregas" | wc -l)" ]
 [ $((SECONDS - inicio)) -lt 60 ] || { echo "the second run took $((SECONDS - inicio)) s"; exit 1; }
+trap - EXIT
+rm -rf "$tmp"
 echo "== passed ($SECONDS s)"

@@ -1,6 +1,6 @@
 """Gradescope's side of the grader: setup.sh proves it once in the image
 (--prova); run_autograder grades the one submission and always writes
-results.json, whatever fails.
+results.json, whatever fails, even the grader's own import.
     gradescope.py --prova
     gradescope.py SUBMISSION RESULTS_JSON"""
 import json
@@ -9,18 +9,9 @@ import sys
 import time
 import traceback
 
-import caixa
-import entrega
-import relatorio
-import turma
-
 RAIZ = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 TRABALHO = os.path.join(os.path.dirname(RAIZ), "trabalho")  # beside the course, root's alone
 METADADOS = "/autograder/submission_metadata.json"
-
-
-def modo():
-    return "bwrap" if caixa.bwrap_funciona() else "reduzido"
 
 
 def aluno():
@@ -32,31 +23,41 @@ def aluno():
         return "aluno"
 
 
+def corrige(submissao, inicio):
+    import caixa
+    import entrega
+    import relatorio
+    import turma
+    modo = "bwrap" if caixa.bwrap_funciona() else "reduzido"
+    correcao = turma.Correcao(RAIZ, TRABALHO, modo, aviso=lambda *_: None, cache=TRABALHO)
+    arquivos = entrega.arquivos(submissao, correcao.curso)
+    pasta = os.path.join(TRABALHO, "aluno")
+    turma.grava_resultados(pasta, correcao.aluno(aluno(), arquivos))
+    resultados = turma.le_resultados(pasta, correcao.curso)
+    aviso = ("A caixa de areia desta correção é reduzida: este contêiner não deixa criar namespaces."
+             if modo != "bwrap" else None)
+    return relatorio.gradescope(correcao.curso, resultados, time.monotonic() - inicio, aviso)
+
+
 def main(argv):
     if argv == ["--prova"]:
-        turma.Correcao(RAIZ, TRABALHO, modo())
-        print("correção provada nesta imagem:", modo())
+        import caixa
+        import turma
+        modo = "bwrap" if caixa.bwrap_funciona() else "reduzido"
+        turma.Correcao(RAIZ, TRABALHO, modo, cache=TRABALHO)
+        print("correção provada nesta imagem, com a caixa de areia", modo)
         return 0
     submissao, destino = argv
     inicio = time.monotonic()
     try:
-        m = modo()
-        correcao = turma.Correcao(RAIZ, TRABALHO, m, aviso=lambda *_: None)
-        nome = aluno()
-        arquivos = entrega.arquivos(submissao, correcao.curso)
-        pasta = os.path.join(TRABALHO, "aluno")
-        resultados = correcao.aluno(nome, arquivos)
-        turma.grava_resultados(pasta, resultados)
-        resultados = turma.le_resultados(pasta, correcao.curso)
-        aviso = ("A caixa de areia desta correção é reduzida: este contêiner não deixa criar namespaces."
-                 if m != "bwrap" else None)
-        dados = relatorio.gradescope(correcao.curso, resultados, time.monotonic() - inicio, aviso)
+        dados = corrige(submissao, inicio)
     except Exception:  # the student still gets a result, and the teacher the cause in stdout
         traceback.print_exc()
-        dados = relatorio.falha_gradescope("A correção automática falhou antes de dar uma nota; "
-                                           "avise o professor.", time.monotonic() - inicio)
+        dados = {"score": 0, "execution_time": int(time.monotonic() - inicio), "output_format": "text",
+                 "output": "A correção automática falhou antes de dar uma nota; avise o professor.", "tests": []}
     os.makedirs(os.path.dirname(destino), exist_ok=True)
-    relatorio.grava_json(destino, dados)
+    with open(destino, "w", encoding="utf-8") as f:
+        json.dump(dados, f, ensure_ascii=False, indent=1)
     return 0
 
 

