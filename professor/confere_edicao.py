@@ -129,4 +129,5 @@ def main():
     sys.exit(1 if falhas else 0)
 
 
-main()
+if __name__ == "__main__":
+    main()

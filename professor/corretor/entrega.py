@@ -26,10 +26,10 @@ def le(base_fd, partes):
     except OSError as e:
         caminho = "/".join(partes)
         if e.errno == errno.ENOENT:
-            return None, f"{caminho} não foi entregue"
+            return None, f"o arquivo {caminho} não foi entregue"
         if e.errno in (errno.ELOOP, errno.ENOTDIR):
-            return None, f"{caminho} passa por um link ou por algo que não é pasta; só arquivos comuns contam"
-        return None, f"{caminho} não pôde ser lido ({os.strerror(e.errno)})"
+            return None, f"o caminho {caminho} passa por um link ou por algo que não é pasta; só arquivos comuns contam"
+        return None, f"o arquivo {caminho} não pôde ser lido ({os.strerror(e.errno)})"
     finally:
         for f in fds:
             os.close(f)
@@ -39,7 +39,7 @@ def le(base_fd, partes):
         if not stat.S_ISREG(info.st_mode):
             return None, f"{caminho} não é um arquivo comum; só arquivos comuns contam"
         if info.st_size > MAXIMO:
-            return None, f"{caminho} tem mais de 256 KB"
+            return None, f"o arquivo {caminho} tem mais de 256 KB"
         dados = b""
         while len(dados) <= MAXIMO:
             pedaco = os.read(arquivo, 65536)
@@ -47,7 +47,7 @@ def le(base_fd, partes):
                 break
             dados += pedaco
         if len(dados) > MAXIMO:
-            return None, f"{caminho} tem mais de 256 KB"
+            return None, f"o arquivo {caminho} tem mais de 256 KB"
         return dados, None
     finally:
         os.close(arquivo)

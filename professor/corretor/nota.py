@@ -201,7 +201,7 @@ class Corretor:
                 parou = next((r for r in feitos if r[0].preparo and not r[3]), None)
                 for t, saida, status, passou, segundos in feitos:
                     registros.append({"tipo": "publico", "n": t.numero, "passou": passou, "dica": t.dica,
-                                      "comando": t.comando, "esperado": t.esperado, "veio": trecho(saida),
+                                      "comando": t.sem_dica, "esperado": t.esperado, "veio": trecho(saida),
                                       "preparo": t.preparo, "segundos": round(segundos, 2),
                                       "estourou": status is None})
                     if t is (parou[0] if parou else None):

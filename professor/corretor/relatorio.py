@@ -50,7 +50,7 @@ def exercicio_md(registros):
         partes.append(bloco(cabeca.get("veio", "")))
         return "\n".join(partes)
     if cabeca.get("aviso") and cabeca["aviso"] != "não compila":
-        partes.append(f"{cabeca['aviso'].capitalize()}.\n")
+        partes.append(f"{cabeca['aviso'][0].upper() + cabeca['aviso'][1:]}.\n")
     publicos = [r for r in resto if r["tipo"] == "publico"]
     ocultos = [r for r in resto if r["tipo"] == "oculto" and not r.get("preparo")]
     if publicos or ocultos:
@@ -85,7 +85,7 @@ def caca_md(registros):
     cabeca, resto = registros[0], registros[1:]
     partes = [f"## {cabeca['item']}: {decimal(cabeca['pontos'])} de 10\n"]
     if cabeca.get("aviso"):
-        partes.append(f"{cabeca['aviso'].capitalize()}.\n")
+        partes.append(f"{cabeca['aviso'][0].upper() + cabeca['aviso'][1:]}.\n")
     else:
         partes.append(f"Transcrições: {cabeca.get('transcricoes', 0)}, das quais {cabeca.get('validas', 0)} "
                       "passam nos programas certos (as outras não contam).\n")
@@ -132,10 +132,6 @@ def gradescope(curso, resultados, segundos, aviso=None):
         saida += "\n" + aviso
     return {"score": total(resultados), "execution_time": int(segundos), "output": saida,
             "output_format": "text", "tests": testes}
-
-
-def falha_gradescope(mensagem, segundos=0):
-    return {"score": 0, "execution_time": int(segundos), "output": mensagem, "output_format": "text", "tests": []}
 
 
 def grava_json(caminho, dados):

@@ -24,6 +24,11 @@ class Teste:
     def preparo(self):
         return not self.dica
 
+    @property
+    def sem_dica(self):
+        """The command as a reader may type it, without its hint."""
+        return re.sub(r"\s*#\s*dica:.*$", "", self.comando)
+
 
 def _dica(comando):
     m = re.search(r"#\s*dica:\s*(.*)$", comando)
