@@ -16,4 +16,4 @@ for falta in bwrap g++ python3 setpriv prlimit; do
         exit 1
     fi
 done
-exec python3 "$(dirname "$0")/corretor/turma.py" "$@"
+exec python3 "$(dirname "$0")/correcao/turma.py" "$@"

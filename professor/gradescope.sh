@@ -13,7 +13,7 @@ trap 'rm -rf "$tmp"' EXIT
 mkdir "$tmp/curso"
 # The secret exists before the zip is made, so that a grade on Gradescope and
 # one from corrige.sh draw the same hidden inputs for the same name.
-python3 -c "import sys; sys.path.insert(0, '$raiz/professor/corretor'); import turma; turma.segredo('$raiz')"
+python3 -c "import sys; sys.path.insert(0, '$raiz/professor/correcao'); import turma; turma.segredo('$raiz')"
 (cd "$raiz" && tar -cf - --exclude='__pycache__' CMakeLists.txt material tests professor) | tar -xf - -C "$tmp/curso"
 cp "$raiz/professor/gradescope/setup.sh" "$raiz/professor/gradescope/run_autograder" "$tmp/"
 rm -f "$saida/autograder.zip"

@@ -18,7 +18,7 @@ cp -r "$tmp/r/material" "$tmp/um/completo/"
 cp -r "$tmp/r/material" "$tmp/dois/completo/"
 python3 - "$raiz" "$tmp/parado/parado" << 'FIM'
 import sys
-sys.path.insert(0, sys.argv[1] + "/professor/corretor")
+sys.path.insert(0, sys.argv[1] + "/professor/correcao")
 import curso
 c = curso.Curso(sys.argv[1])
 for i in c.itens:

@@ -75,7 +75,7 @@ repositorio=$(git status --porcelain --ignored=no | md5sum)
 echo "== the class, graded ($SECONDS s)"
 "$prof/corrige.sh" -j 2 --rol <(printf 'completo;Ana Completa\nnada;Nádia Nada\n') "$tmp/entregas" "$SAIDA"
 echo "== the grades, the feedback and the defences ($SECONDS s)"
-python3 "$prof/corretor/confere_turma.py" "$raiz" "$tmp/entregas" "$SAIDA"
+python3 "$prof/correcao/confere_turma.py" "$raiz" "$tmp/entregas" "$SAIDA"
 [ "$(cd "$tmp/entregas" && find . -exec stat -c '%n %s %Y %a' {} + | sort | md5sum)" = "$antes" ] ||
     { echo "a submission changed"; exit 1; }
 [ "$(git status --porcelain --ignored=no | md5sum)" = "$repositorio" ] || { echo "the repository changed"; exit 1; }

@@ -71,10 +71,10 @@ for aluno in $(ls "$classe"); do
 done
 
 passo "the results, checked"
-CORRETOR=$r/autograder/source/trabalho python3 professor/corretor/confere_turma.py --gradescope "$raiz" "$tmp/resultados"
+CORRETOR=$r/autograder/source/trabalho python3 professor/correcao/confere_turma.py --gradescope "$raiz" "$tmp/resultados"
 
 passo "a broken grader still writes results.json"
-mv "$r/autograder/source/curso/professor/corretor/nota.py" "$r/autograder/source/nota.py.fora"
+mv "$r/autograder/source/curso/professor/correcao/nota.py" "$r/autograder/source/nota.py.fora"
 rm -f "$r/autograder/results/results.json"
 dentro sh -c 'cd /autograder && ./run_autograder' > "$tmp/quebrado.log" 2>&1 || true
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); assert d["score"] == 0 and "falhou" in d["output"], d' \

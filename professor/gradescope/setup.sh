@@ -12,4 +12,4 @@ apt-get install -y -qq --no-install-recommends g++ python3 bubblewrap strace val
 getent passwd aulas-caixa > /dev/null ||
     useradd --system --uid 70000 --no-create-home --shell /usr/sbin/nologin aulas-caixa
 chmod -R go-rwx /autograder/source
-python3 /autograder/source/curso/professor/corretor/gradescope.py --prova
+python3 /autograder/source/curso/professor/correcao/gradescope.py --prova

@@ -17,7 +17,7 @@ static void tenta(const char *caminho)
 }
 int main()
 {
-    const char *alvos[] = {"@SAIDA@/notas.csv", "@SAIDA@/completo.md", "@SAIDA@/.corretor/alunos/completo/copia.jsonl",
+    const char *alvos[] = {"@SAIDA@/notas.csv", "@SAIDA@/completo.md", "@SAIDA@/.correcao/alunos/completo/copia.jsonl",
                            "@RAIZ@/tests/exercicios/copia.txt", "@RAIZ@/professor/ocultos/copia.txt",
                            "/canal/x", "/curso/dinarix", "/fonte/copia.cpp", "/autograder/results/results.json",
                            "../notas.csv", "/tmp/notas.csv"};

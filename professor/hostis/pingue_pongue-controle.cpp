@@ -17,10 +17,10 @@ int main()
     escreve("grupo", 1);
     escreve("../grupo", 1);
     escreve("/tmp/grupo", 1);
-    escreve("@SAIDA@/.corretor/grupo", 1);
+    escreve("@SAIDA@/.correcao/grupo", 1);
     for (int u = 70000; u < 70010; u++) {
         char caminho[100];
-        snprintf(caminho, sizeof caminho, "/run/aulas-corretor/ids/%d", u);
+        snprintf(caminho, sizeof caminho, "/run/aulas-correcao/ids/%d", u);
         printf("%s: %s\n", caminho, mkdir(caminho, 0777) == 0 ? "CRIADO" : "não");
         snprintf(caminho, sizeof caminho, "/tmp/aulas-usuario-%d", u);
         mkdir(caminho, 0777);

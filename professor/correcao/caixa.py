@@ -33,8 +33,8 @@ import signal
 import subprocess
 import time
 
-IDS = "/run/aulas-corretor/ids"  # root-only: which sandbox user ids are taken
-REDUZIDAS = "/run/aulas-corretor/caixas"  # where sandboxes without namespaces live
+IDS = "/run/aulas-correcao/ids"  # root-only: which sandbox user ids are taken
+REDUZIDAS = "/run/aulas-correcao/caixas"  # where sandboxes without namespaces live
 PRIMEIRO_ID, QUANTOS_IDS = 70000, 1000  # beyond the ids of people and of tests/roteiro.sh
 MEMORIA = 1536 * 2**20  # ThreadSanitizer and valgrind need room
 PROCESSOS = 256
@@ -72,7 +72,7 @@ class Cgroup:
     def __init__(self, nome):
         self.pastas = []
         if os.path.exists("/sys/fs/cgroup/cgroup.controllers"):
-            base = "/sys/fs/cgroup/aulas-corretor"
+            base = "/sys/fs/cgroup/aulas-correcao"
             os.makedirs(base, exist_ok=True)
             try:
                 _escreve("/sys/fs/cgroup/cgroup.subtree_control", "+memory +pids +cpu")
@@ -91,7 +91,7 @@ class Cgroup:
             for controle, valores in (("memory", {"memory.limit_in_bytes": MEMORIA}),
                                       ("pids", {"pids.max": PROCESSOS}),
                                       ("cpu", {"cpu.cfs_period_us": 100000, "cpu.cfs_quota_us": 100000})):
-                pasta = f"/sys/fs/cgroup/{controle}/aulas-corretor/{nome}"
+                pasta = f"/sys/fs/cgroup/{controle}/aulas-correcao/{nome}"
                 os.makedirs(pasta)
                 self.pastas.append(pasta)
                 for arquivo, valor in valores.items():

@@ -34,7 +34,7 @@ def segredos(raiz):
 def valem(raiz, nome):
     """How many public commands of an exercise are worth points, from the
     grading run's own proof."""
-    prova = glob.glob(os.path.join(os.environ.get("CORRETOR", "/var/cache/aulas-corretor"), "curso-*",
+    prova = glob.glob(os.path.join(os.environ.get("CORRETOR", "/var/cache/aulas-correcao"), "curso-*",
                                    "prova-bwrap.json"))
     return len(json.load(open(prova[0]))["falham"][nome])
 
@@ -107,7 +107,7 @@ def turma(raiz, entregas, saida):
                 for p in os.listdir(saida) if p.endswith(".md")}
     espera(set(arquivos) == {f"{p}.md" for p in os.listdir(entregas) if not p.startswith(".")},
            f"feedback files: {sorted(arquivos)}")
-    espera(set(os.listdir(saida)) == set(arquivos) | {"notas.csv", ".corretor"}, f"SAIDA holds {os.listdir(saida)}")
+    espera(set(os.listdir(saida)) == set(arquivos) | {"notas.csv", ".correcao"}, f"SAIDA holds {os.listdir(saida)}")
     nada = arquivos.get("nada.md", "")
     for item in curso.exercicios:
         espera(f"## {item.nome}: 0,00 de 10" in nada and "Dica:" in nada, f"nada.md lacks {item.nome} or its hints")
@@ -115,7 +115,7 @@ def turma(raiz, entregas, saida):
     estranho = arquivos.get("estranho.md", "")
     for frase in ("passa por um link", "mais de 256 KB", "não é um arquivo comum", "não foi entregue"):
         espera(frase in estranho, f"estranho.md does not say \"{frase}\"")
-    decora = [r for r in open(os.path.join(saida, ".corretor", "alunos", "hostil-inverte-decora", "inverte.jsonl"))]
+    decora = [r for r in open(os.path.join(saida, ".correcao", "alunos", "hostil-inverte-decora", "inverte.jsonl"))]
     ocultos = [json.loads(r) for r in decora if '"oculto"' in r]
     espera(ocultos and not any(r["passou"] for r in ocultos), "the hard-coded inverte passed a hidden case")
     confere_textos(dict(arquivos, **{"notas.csv": open(os.path.join(saida, "notas.csv")).read()}), segredos(raiz))

@@ -49,7 +49,7 @@ class Correcao:
     def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None):
         self.curso = curso_mod.Curso(raiz)
         self.trabalho = trabalho
-        cache = cache or os.environ.get("AULAS_CACHE_CORRETOR", "/var/cache/aulas-corretor")
+        cache = cache or os.environ.get("AULAS_CACHE_CORRETOR", "/var/cache/aulas-correcao")
         for pasta in (trabalho, cache):
             os.makedirs(pasta, mode=0o700, exist_ok=True)
             os.chmod(pasta, 0o700)
@@ -68,7 +68,7 @@ class Correcao:
         self.construido = self.curso.constroi(pasta)
         self.segredo = segredo(raiz)
         self.prova = self._prova(aviso)
-        self.corretor = nota.Corretor(self.curso, self.construido, self.temporario, self.segredo,
+        self.correcao = nota.Corretor(self.curso, self.construido, self.temporario, self.segredo,
                                       self.modo, self.prova["prazos"])
         self.preparo = time.monotonic() - inicio
 
@@ -134,9 +134,9 @@ class Correcao:
                 registros = [{"item": item.nome, "tipo": "caca" if item.caca else "exercicio", "max": 10.0,
                               "pontos": 0.0, "aviso": motivo}]
             elif item.caca:
-                registros = self.corretor.caca(item, dados.decode("utf-8", "replace"))
+                registros = self.correcao.caca(item, dados.decode("utf-8", "replace"))
             else:
-                registros = self.corretor.exercicio(item, dados, nome)
+                registros = self.correcao.exercicio(item, dados, nome)
             return item.nome, nota.pontua(registros, set(self.prova["falham"].get(item.nome, [])))
 
         with concurrent.futures.ThreadPoolExecutor(paralelo) as grupo:
@@ -177,7 +177,7 @@ def impressao_aluno(correcao, nome, arquivos):
 
 def corrige_turma(raiz, entregas, saida, paralelos=1, rol=None, modo="bwrap"):
     os.makedirs(saida, exist_ok=True)
-    trabalho = os.path.join(saida, ".corretor")
+    trabalho = os.path.join(saida, ".correcao")
     inicio = time.monotonic()
     correcao = Correcao(raiz, trabalho, modo)
     if modo != "bwrap":
