@@ -45,8 +45,8 @@ int main()
         sleep(1);
 }
 
-// While a handler runs, its own signal waits (and comes once, however often
-// it was sent); the other one does not wait: its handler nests.
+// While a handler runs, its own signal waits (and, a standard signal, comes
+// once however often it was sent); the other one does not wait: it nests.
 static void instalar(int sinal, void (*handler)(int))
 {
     struct sigaction acao = {};
