@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs the "$ command" transcripts of one file with clitest, as a student
 # would, in a scratch copy of the bin folder, so that nothing they create
-# stays in the build:
+# stays in the build. The copy is named bin, and an empty rascunho folder
+# sits beside it, as build/rascunho sits beside build/bin: the notes compile
+# their scratch programs in ../rascunho.
 #   roteiro.sh [-c] [-o CLITEST_OPTIONS] BIN TRANSCRIPT [FILE...]
 # Each FILE is copied in after the course's programs and takes the place of
 # one of the same name: a student's exercise, or a broken copy of a program.
@@ -33,16 +35,16 @@ fi
 
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
-pasta=$raiz/pasta
-mkdir "$pasta"
+copia=$raiz/bin
+mkdir "$copia" "$raiz/rascunho"
 # The programs only: a student working in the bin folder may have left
 # folders and files of experiments there.
-find "$bin" -maxdepth 1 -type f -perm -u+x -exec cp -p {} "$pasta"/ \;
+find "$bin" -maxdepth 1 -type f -perm -u+x -exec cp -p {} "$copia"/ \;
 for arquivo in "$@"; do
-    cp -p "$arquivo" "$pasta"/
+    cp -p "$arquivo" "$copia"/
 done
 cp "$roteiro" "$raiz/roteiro"
-cd "$pasta"
+cd "$copia"
 
 # A student's shell hands a program only 0, 1 and 2; so must we, or the
 # descriptor numbers that the notes show would shift.

@@ -1,5 +1,5 @@
 // texto_heap: builds the text "abcd" one character at a time in a block of
-// heap memory and prints it, with no line end. The block is never freed:
+// heap memory and prints it, with no newline. The block is never freed:
 // `valgrind ./texto_heap` shows it still allocated when the program ends.
 // Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cstdio>
@@ -16,6 +16,6 @@ int main()
     str[2] = 'c';
     str[3] = 'd';
     str[4] = '\0';
-    printf("%s", str); // no line end: it leaves the buffer when the program ends
+    printf("%s", str); // no newline: it waits in the buffer for the fflush below
     return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?
 }

@@ -1,7 +1,7 @@
 // leitor_bytes: reads a file name from standard input, then the file itself
 // one byte per read() system call, printing each byte on a line of its own.
 // Try `echo notas.txt | strace -e trace=read ./leitor_bytes` and count the
-// reads; a line end in the file shows up as an empty line.
+// reads; a newline in the file shows up as an empty line.
 // Notes: README.md (português) and README.en.md (English) in this folder.
 #include <cctype>
 #include <cstdio>
@@ -37,7 +37,7 @@ int main()
     while ((lidos = read(fd, &byte, 1)) > 0)
         printf("Caracter lido: %c\n", byte);
 
-    // A folder opens fine; reading it is what fails.
+    // A directory opens fine; reading it is what fails (EISDIR).
     if (close(fd) != 0 || lidos < 0)
         return 1;
     return fflush(stdout) == 0 && ferror(stdout) == 0 ? 0 : 1; // was all output written?

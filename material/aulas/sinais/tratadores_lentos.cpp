@@ -45,8 +45,8 @@ int main()
         sleep(1);
 }
 
-// While a handler runs, its own signal waits (and comes once, however often
-// it was sent); the other one does not wait: its handler nests.
+// While a handler runs, its own signal waits (and, a standard signal, comes
+// once however often it was sent); the other one does not wait: it nests.
 static void instalar(int sinal, void (*handler)(int))
 {
     struct sigaction acao = {};
@@ -57,10 +57,13 @@ static void instalar(int sinal, void (*handler)(int))
     sigaction(sinal, &acao, nullptr);
 }
 
-// printf is no safe call for a handler that might interrupt another printf
-// (it would wait for ever on the stream's lock). So both signals wait while
-// a message is printed and flushed: no handler starts inside printf, and each
-// message is out, whole, before anything else happens.
+// printf is no safe call in a handler. Not for the stream's lock: that one is
+// recursive, and the handler runs on the thread that holds it. But a printf
+// cut short leaves the stream's buffer half updated for the handler's printf
+// (output lost, repeated or mixed, memory corrupted), printf may call malloc,
+// whose lock is not recursive, and POSIX leaves it undefined. So both signals
+// wait while a message is printed and flushed: no handler starts inside
+// printf, and each message is out, whole, before anything else happens.
 static void escrever(const char *formato, int valor)
 {
     sigset_t ambos, antes;

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
         if (wait(&status) < 0)
             return 1; // no status to read, e.g. when SIGCHLD is ignored
         if (!WIFEXITED(status)) {
-            printf("Deu ruim!"); // no line end, on purpose: it waits in the buffer
+            printf("Deu ruim!"); // no newline, on purpose: it waits in the buffer
             if (!tem_codigo)
                 return 1; // killed at the first attempt: nothing to go by
             continue;     // the code kept from the last attempt decides
