@@ -71,12 +71,12 @@ for aluno in $(ls "$classe"); do
 done
 
 passo "the results, checked"
-CORRETOR=$r/autograder/source/trabalho python3 professor/correcao/confere_turma.py --gradescope "$raiz" "$tmp/resultados"
+AULAS_CACHE_CORRECAO=$r/autograder/source/trabalho python3 professor/correcao/confere_turma.py --gradescope "$raiz" "$tmp/resultados"
 
 passo "a broken grader still writes results.json"
 mv "$r/autograder/source/curso/professor/correcao/nota.py" "$r/autograder/source/nota.py.fora"
 rm -f "$r/autograder/results/results.json"
-dentro sh -c 'cd /autograder && ./run_autograder' > "$tmp/quebrado.log" 2>&1 || true
+dentro sh -c 'cd /autograder && ./run_autograder' > "$tmp/sem-nota.log" 2>&1 || true
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); assert d["score"] == 0 and "falhou" in d["output"], d' \
     "$r/autograder/results/results.json"
 passo "passed"

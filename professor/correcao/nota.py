@@ -138,7 +138,7 @@ def _programas(temporario, construido, extras):
     return pasta
 
 
-class Corretor:
+class Avaliador:
     """Grades items against one built course; prazos holds each item's and
     each command's reference times once measured (None: no limit but the
     generous defaults, for measuring)."""

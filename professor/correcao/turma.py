@@ -49,7 +49,7 @@ class Correcao:
     def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None):
         self.curso = curso_mod.Curso(raiz)
         self.trabalho = trabalho
-        cache = cache or os.environ.get("AULAS_CACHE_CORRETOR", "/var/cache/aulas-correcao")
+        cache = cache or os.environ.get("AULAS_CACHE_CORRECAO", "/var/cache/aulas-correcao")
         for pasta in (trabalho, cache):
             os.makedirs(pasta, mode=0o700, exist_ok=True)
             os.chmod(pasta, 0o700)
@@ -68,7 +68,7 @@ class Correcao:
         self.construido = self.curso.constroi(pasta)
         self.segredo = segredo(raiz)
         self.prova = self._prova(aviso)
-        self.correcao = nota.Corretor(self.curso, self.construido, self.temporario, self.segredo,
+        self.correcao = nota.Avaliador(self.curso, self.construido, self.temporario, self.segredo,
                                       self.modo, self.prova["prazos"])
         self.preparo = time.monotonic() - inicio
 
@@ -77,7 +77,7 @@ class Correcao:
         if os.path.exists(caminho):
             return json.load(open(caminho))
         aviso("provando a correção nas respostas e nos arquivos iniciais do curso (uma vez por versão do curso)")
-        livre = nota.Corretor(self.curso, self.construido, self.temporario, self.segredo, self.modo)
+        livre = nota.Avaliador(self.curso, self.construido, self.temporario, self.segredo, self.modo)
         falhas, prazos, falham = [], {}, {}
 
         def exercicio(item):
