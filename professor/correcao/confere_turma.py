@@ -69,13 +69,23 @@ def confere_notas(notas, alunos, curso):
 
 
 def confere_textos(textos, proibidas):
+    # First, that the search sees a leak at all: a line of the teacher's
+    # planted in a feedback.
+    planta = next(l for l in sorted(proibidas) if "(" in l and len(l) > 30)
+    espera(_procura({"plantado.md": "x\n" + planta + "\n"}, proibidas), "the leak search missed a planted line")
+    falhas.extend(_procura(textos, proibidas))
+
+
+def _procura(textos, proibidas):
+    achados = []
     for nome, texto in textos.items():
         for linha in texto.splitlines():
             if linha.strip() in proibidas:
-                falhas.append(f"{nome} leaks a line of the teacher's: {linha.strip()}")
+                achados.append(f"{nome} leaks a line of the teacher's: {linha.strip()}")
         for s in proibidas:
             if len(s) >= 40 and s in texto:
-                falhas.append(f"{nome} holds a piece of the teacher's: {s[:60]}")
+                achados.append(f"{nome} holds a piece of the teacher's: {s[:60]}")
+    return achados
 
 
 def sobras():

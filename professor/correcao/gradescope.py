@@ -1,5 +1,6 @@
 """Gradescope's side of the grader: setup.sh proves it once in the image
-(--prova); run_autograder grades the one submission and always writes
+(--prova: the references, the starting files, every wrong solution, the
+hunts' answers and templates); run_autograder grades the one submission and always writes
 results.json, whatever fails, even the grader's own import.
     gradescope.py --prova
     gradescope.py SUBMISSION RESULTS_JSON"""
@@ -44,7 +45,7 @@ def main(argv):
         import caixa
         import turma
         modo = "bwrap" if caixa.bwrap_funciona() else "reduzido"
-        turma.Correcao(RAIZ, TRABALHO, modo, cache=TRABALHO)
+        turma.Correcao(RAIZ, TRABALHO, modo, cache=TRABALHO, erradas=True)
         print("correção provada nesta imagem, com a caixa de areia", modo)
         return 0
     submissao, destino = argv

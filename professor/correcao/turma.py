@@ -14,6 +14,7 @@ import os
 import re
 import secrets
 import shutil
+import subprocess
 import sys
 import threading
 import time
@@ -46,7 +47,7 @@ class Correcao:
     """The course, built and proven, ready to grade. The build and the proof
     are kept in the cache (root's alone), one per version of the course."""
 
-    def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None):
+    def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None, erradas=False):
         self.curso = curso_mod.Curso(raiz)
         self.trabalho = trabalho
         cache = cache or os.environ.get("AULAS_CACHE_CORRECAO", "/var/cache/aulas-correcao")
@@ -67,15 +68,17 @@ class Correcao:
             aviso("compilando o curso: os programas, as cópias com defeito, as soluções e os arquivos iniciais")
         self.construido = self.curso.constroi(pasta)
         self.segredo = segredo(raiz)
-        self.prova = self._prova(aviso)
+        self.prova = self._prova(aviso, erradas)
         self.correcao = nota.Avaliador(self.curso, self.construido, self.temporario, self.segredo,
                                       self.modo, self.prova["prazos"])
         self.preparo = time.monotonic() - inicio
 
-    def _prova(self, aviso):
+    def _prova(self, aviso, erradas=False):
         caminho = os.path.join(self.construido, f"prova-{self.modo}.json")
         if os.path.exists(caminho):
-            return json.load(open(caminho))
+            prova = json.load(open(caminho))
+            if prova.get("erradas") or not erradas:
+                return prova
         aviso("provando a correção nas respostas e nos arquivos iniciais do curso (uma vez por versão do curso)")
         livre = nota.Avaliador(self.curso, self.construido, self.temporario, self.segredo, self.modo)
         falhas, prazos, falham = [], {}, {}
@@ -85,21 +88,50 @@ class Correcao:
             inicial = open(os.path.join(self.curso.aula(item.licao), "exercicios", f"{item.nome}.cpp"), "rb").read()
             ref = livre.exercicio(item, solucao, PROVA)
             ini = livre.exercicio(item, inicial, PROVA)
-            de_novo = livre.esperados_ocultos(item.nome, PROVA)
+            de_novo = livre.esperados_ocultos(item.nome, PROVA, de_novo=True)
             erros = [f"{item.nome}, solution: {r['tipo']} #{r['n']} fails: {r['veio'] if 'veio' in r else ''}"
                      for r in ref[1:] if not r["passou"]]
             erros += [f"{item.nome}: {ref[0]['aviso']}"] if ref[0].get("aviso") else []
-            if None in de_novo or de_novo != livre.esperados_ocultos(item.nome, PROVA):
+            if None in de_novo or de_novo != livre.esperados_ocultos(item.nome, PROVA, de_novo=True):
                 erros.append(f"{item.nome}: the hidden cases' outputs differ from run to run")
             erros += [f"{item.nome}, starting file: hidden #{r['n']} passes" for r in ini[1:]
                       if r["tipo"] == "oculto" and r["passou"] and not r["preparo"]]
             contam = {r["n"] for r in ini[1:] if r["tipo"] == "publico" and not r["passou"] and r["dica"]}
             if not contam:
                 erros.append(f"{item.nome}: the starting file passes every public command")
+            if erradas:
+                erros += [e for e in grupo_erradas.map(lambda v: errada(item, solucao, v), variantes(item))
+                          if e]
             tempos = {f"{item.nome}:total": ref[0]["segundos"],
                       item.nome: [r["segundos"] for r in ref[1:] if r["tipo"] == "publico"],
                       f"{item.nome}:ocultos": [r["segundos"] for r in ref[1:] if r["tipo"] == "oculto"]}
             return item, erros, tempos, sorted(contam)
+
+        troca = os.path.join(self.curso.raiz, "tests", "troca.sh")
+
+        def variantes(item):
+            erros = os.path.join(self.curso.prof, "solucoes", f"{item.nome}.erros")
+            if not os.path.exists(erros):
+                return []
+            return subprocess.run(["sh", troca, erros], capture_output=True, text=True, check=True).stdout.split()
+
+        def errada(item, solucao, variante):
+            """A wrong solution must lose points, and a lost command must
+            show what the variant says its failure shows."""
+            erros = os.path.join(self.curso.prof, "solucoes", f"{item.nome}.erros")
+            mostra = subprocess.run(["sh", troca, erros, variante], capture_output=True, text=True).stdout.strip()
+            fonte = subprocess.run(["sh", troca, erros, variante, "/dev/stdin", "-"], input=solucao,
+                                   capture_output=True, check=True).stdout
+            r = nota.pontua(livre.exercicio(item, fonte, PROVA), set(range(1, 1000)))
+            perdidos = [x for x in r[1:] if x["tipo"] == "publico" and not x["passou"]]
+            if not perdidos and not r[0].get("aviso"):
+                return f"{item.nome}, wrong solution {variante}: loses nothing"
+            texto = "\n".join(f"{x['comando']}\n{x['esperado']}\n{x['veio']}\n{x['dica']}" for x in perdidos)
+            if mostra and mostra not in texto and mostra not in r[0].get("veio", ""):
+                return f"{item.nome}, wrong solution {variante}: fails without showing \"{mostra}\""
+            return None
+
+        grupo_erradas = concurrent.futures.ThreadPoolExecutor(2)
 
         def caca(item):
             respostas = open(os.path.join(self.curso.prof, "solucoes", f"{item.nome}.md")).read()
@@ -122,7 +154,7 @@ class Correcao:
                     falham[item.nome] = contam
         if falhas:
             raise ProvaFalhou("\n".join(falhas))
-        prova = {"prazos": prazos, "falham": falham}
+        prova = {"prazos": prazos, "falham": falham, "erradas": erradas}
         relatorio.grava_json(caminho, prova)
         return prova
 
