@@ -219,7 +219,6 @@ fi
 
 # --- strace: ptrace, which containers may refuse ------------------------------------
 # Also what LeakSanitizer needs, below.
-ptrace_recusado=
 escopo=$(cat /proc/sys/kernel/yama/ptrace_scope 2> /dev/null || echo 0)
 conserta_ptrace() {
     if [ "$escopo" = 3 ]; then
@@ -238,7 +237,6 @@ elif strace -f -qq -e trace=execve -o "$tmp/strace.txt" sh -c 'env > /dev/null; 
     grep -q 'execve("[^"]*/env"' "$tmp/strace.txt"; then
     ok "strace $(strace -V | sed -n '1s/.*version \([^ ]*\).*/\1/p'), $(t 'acompanha um processo e o seu filho' 'follows a process and its child')"
 elif grep -q 'Operation not permitted' "$tmp/strace.log"; then
-    ptrace_recusado=1
     falha strace "strace: $(t 'o ptrace foi recusado, e sem ele o strace não acompanha processo nenhum' 'ptrace was refused, and without it strace follows no process')" "$(conserta_ptrace)"
 else
     falha strace "strace: $(t 'não acompanhou um processo filho' 'did not follow a child process'): $(ultimas "$tmp/strace.log")" "$(instala strace)"
@@ -347,8 +345,7 @@ fi
 
 cr=$(printf '\r')
 (cd "$raiz" && for arquivo in ./*.sh tests/*.sh tests/exercicios/*.txt tests/defeitos/*.copias \
-    material/aulas/*.md material/aulas/*/*.md material/aulas/*/exercicios/*.md \
-    professor/*.sh professor/defeitos/*.trocas; do
+    material/aulas/*.md material/aulas/*/*.md material/aulas/*/exercicios/*.md; do
     [ -f "$arquivo" ] && grep -q "$cr\$" "$arquivo" && echo "${arquivo#./}"
 done) > "$tmp/crlf.txt"
 if [ ! -s "$tmp/crlf.txt" ]; then
