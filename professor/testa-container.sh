@@ -99,7 +99,7 @@ rapido=$(sed -n '/^## Início rápido/,/^```$/p' README.md | sed -n '/^cmake/p')
 [ "$(echo "$rapido" | wc -l)" = 2 ] || { echo "no two commands in the quick start"; exit 1; }
 while IFS= read -r comando; do
     passo "quick start: $comando"
-    dentro "$comando" > "$tmp/rapido.log" 2>&1 || { tail -n 60 "$tmp/rapido.log"; exit 1; }
+    dentro "$comando" > "$tmp/rapido.log" 2>&1 || { tail -n 200 "$tmp/rapido.log"; exit 1; }
     tail -n 4 "$tmp/rapido.log"
 done <<< "$rapido"
 

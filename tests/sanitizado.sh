@@ -12,6 +12,8 @@
 # well may still start others that fail. Where turning randomisation off is
 # refused too (a container's seccomp profile), the status is 71 and a message
 # on standard error says what to change: never the status of a race.
+# Standard error is read on its way for those failures: its first line (two,
+# for DEADLYSIGNAL) passes once it is whole, the rest as it comes.
 #   tests/sanitizado.sh COMMAND [ARG...]
 set -u
 if [ $# = 0 ]; then

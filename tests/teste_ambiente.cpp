@@ -74,9 +74,9 @@ Process diagnostico(std::vector<std::string> env, const std::string &mode = "",
     // Inside the course's container the fix is "rebuild the image"; the
     // tests read the one for any Debian or Ubuntu.
     env.insert(env.begin(), {"LANG=C.UTF-8", "LC_ALL=", "AULAS_CONTEINER="});
-    Options o = {.program = "/bin/sh", .args = {script}, .env = env, .timeout = 90s};
+    Options o = {.program = "/bin/sh", .args = {script}, .env = env, .timeout = 150s};
     if (!mode.empty())
-        o = {.program = simula, .args = {mode, "/bin/sh", script}, .env = env, .timeout = 90s};
+        o = {.program = simula, .args = {mode, "/bin/sh", script}, .env = env, .timeout = 150s};
     return run(o);
 }
 
