@@ -75,12 +75,15 @@ passo "the check-up where the personality call is refused: both fixes named"
 status=0
 build/tests/simula recusa-personality ./diagnostico.sh > "$tmp/recusada.log" 2>&1 || status=$?
 cat "$tmp/recusada.log"
-linha=$(grep -A3 '^  FALHA  ThreadSanitizer' "$tmp/recusada.log" || true)
-if [ "$status" != 1 ] || ! grep -q 'seccomp=unconfined' <<< "$linha" ||
-    ! grep -q 'sudo sysctl -w vm.mmap_rnd_bits=28' <<< "$linha"; then
-    echo "the check-up did not fail on ThreadSanitizer naming both fixes (status $status)"
-    exit 1
-fi
+# AddressSanitizer may start now and then; the check-up fails it all the same.
+for sanitizador in ThreadSanitizer AddressSanitizer; do
+    linha=$(grep -A3 "^  FALHA  $sanitizador" "$tmp/recusada.log" || true)
+    if [ "$status" != 1 ] || ! grep -q 'seccomp=unconfined' <<< "$linha" ||
+        ! grep -q 'sudo sysctl -w vm.mmap_rnd_bits=28' <<< "$linha"; then
+        echo "the check-up did not fail on $sanitizador naming both fixes (status $status)"
+        exit 1
+    fi
+done
 status=0
 build/tests/simula recusa-personality tests/sanitizado.sh build-tsan/bin/soma_thread \
     > /dev/null 2> "$tmp/sanitizado.log" || status=$?
@@ -91,11 +94,16 @@ if [ "$status" != 71 ]; then
 fi
 echo "sanitizado.sh: status 71, not 66"
 
-passo "the tsan workflow"
-cmake --workflow --preset tsan
-
-passo "the asan workflow"
-cmake --workflow --preset asan
+# Some of the lessons' tests time their programs, and fail on a machine that
+# others keep busy: what failed runs once more, and must pass then (a
+# sanitizer that could not start at 32 bits would fail it again).
+for preset in tsan asan; do
+    passo "the $preset workflow"
+    if ! cmake --workflow --preset "$preset"; then
+        passo "the $preset tests that failed, once more"
+        ctest --preset "$preset" --rerun-failed
+    fi
+done
 
 for nome in soma_paralela pingue_pongue; do
     passo "the check of $nome, on the course's answer"
