@@ -25,9 +25,15 @@ done
 
 tmp=$(mktemp -d)
 conteineres=()
+imagens=()
 limpa() {
     for id in "${conteineres[@]}"; do
         podman rm -f "$id" > /dev/null 2>&1 || true
+    done
+    # The CLI's images are named after the workspace, a scratch folder: no
+    # later run would use them. The image of the Dockerfile stays, as a cache.
+    for imagem in "${imagens[@]}"; do
+        podman rmi "$imagem" > /dev/null 2>&1 || true
     done
     rm -rf "$tmp"
 }
@@ -79,6 +85,8 @@ if ! "$devcontainer" up "${onde[@]}" > "$tmp/up.json" 2> "$tmp/up.log"; then
 fi
 id=$(sed -n 's/.*"containerId":"\([0-9a-f]*\)".*/\1/p' "$tmp/up.json")
 conteineres+=("$id")
+imagem=$(podman inspect -f '{{.ImageName}}' "$id")
+imagens+=("$imagem" "${imagem/-uid:/:}")
 sed -n 's/^\[[^]]*\] //p' "$tmp/up.log" | sed -n '/^O que o curso usa/,$p'
 grep -q '^\[[^]]*\] Tudo certo: ' "$tmp/up.log" || { echo "the check-up did not pass"; exit 1; }
 [ "$(podman inspect -f '{{.HostConfig.Init}}' "$id")" = true ] || { echo "no init"; exit 1; }
@@ -97,9 +105,17 @@ dentro './diagnostico.sh'
 # The two commands of the front page's quick start, as written there.
 rapido=$(sed -n '/^## Início rápido/,/^```$/p' README.md | sed -n '/^cmake/p')
 [ "$(echo "$rapido" | wc -l)" = 2 ] || { echo "no two commands in the quick start"; exit 1; }
+# Some of the lessons' tests time their programs and fail on a machine that
+# others keep busy: those that failed run once more, and must pass then.
 while IFS= read -r comando; do
     passo "quick start: $comando"
-    dentro "$comando" > "$tmp/rapido.log" 2>&1 || { tail -n 200 "$tmp/rapido.log"; exit 1; }
+    if ! dentro "$comando" > "$tmp/rapido.log" 2>&1; then
+        tail -n 200 "$tmp/rapido.log"
+        grep -q '^The following tests FAILED:' "$tmp/rapido.log" || exit 1
+        passo "the tests that failed, once more"
+        dentro 'ctest --preset default --rerun-failed' > "$tmp/rapido.log" 2>&1 ||
+            { cat "$tmp/rapido.log"; exit 1; }
+    fi
     tail -n 4 "$tmp/rapido.log"
 done <<< "$rapido"
 
