@@ -4,7 +4,8 @@
 # beside the course's programs, contained, stopping at the first command
 # whose output is not what was expected.
 #   exercicio.sh NAME SOURCE CHECK BIN OUTDIR COMPILER [FLAG...]
-# A check that runs ./NAME-tsan gets a ThreadSanitizer build as well.
+# A check that runs ./NAME-tsan gets a ThreadSanitizer build as well, and
+# ./sanitizado.sh beside it to run it with: see sanitizado.sh.
 set -eu
 nome=$1
 fonte=$2
@@ -24,10 +25,10 @@ fi
 programas=$saida/$nome
 if grep -q -- "$nome-tsan" "$roteiro"; then
     "$@" -O1 -fsanitize=thread "$fonte" -o "$saida/$nome-tsan"
-    programas="$programas $saida/$nome-tsan"
+    programas="$programas $saida/$nome-tsan $aqui/sanitizado.sh"
 fi
 
-# shellcheck disable=SC2086 # one or two paths, none with a blank
+# shellcheck disable=SC2086 # a few paths, none with a blank
 if sh "$aqui/roteiro.sh" -c -o --first "$bin" "$roteiro" $programas; then
     echo "$nome: passou em todos os casos."
     exit 0

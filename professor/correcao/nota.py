@@ -177,14 +177,19 @@ class Avaliador:
         tsan = self.curso.usa_tsan(nome)
         fim = self._fim(nome, inicio)
         registros = []
+        # The sanitizer runner beside the programs, where the check runs it.
+        extras = []
+        if "sanitizado.sh" in open(self.curso.verificacao(nome)).read():
+            extras.append((os.path.join(self.curso.raiz, "tests", "sanitizado.sh"), "sanitizado.sh"))
         if referencia or inicial:
             pasta = "referencia" if referencia else "inicial"
-            extras = [(os.path.join(self.construido, pasta, nome), nome)]
+            extras.append((os.path.join(self.construido, pasta, nome), nome))
             if tsan:
                 extras.append((os.path.join(self.construido, pasta, f"{nome}-tsan"), f"{nome}-tsan"))
             programas, fontes = _programas(self.temporario, self.construido, extras), None
         else:
-            programas, fontes = _programas(self.temporario, self.construido, []), _fonte_na_caixa(self.temporario, nome, fonte)
+            programas = _programas(self.temporario, self.construido, extras)
+            fontes = _fonte_na_caixa(self.temporario, nome, fonte)
         try:
             with caixa.Caixa(self.temporario, programas, fontes, self.modo) as c:
                 saida, status = c.roda(PREPARO.format(**c.dentro), 60)
