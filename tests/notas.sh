@@ -10,17 +10,22 @@
 #   lines) in the notes, the shared notes, the hunt templates, the lesson
 #   programs' comments or the notes runner's messages; the exercise
 #   statements are left out, as their checks quote them;
-# - each hunt template holds no transcript of its own, points to the shared
-#   hunt page and ends with the empty block the student writes in.
-#   notas.sh ROOT      (the root of the repository)
+# - with --modelos, the hunt templates too: each holds no transcript of its
+#   own, points to the shared hunt page and ends with the empty block the
+#   student writes in. A student's defeitos.md holds their own transcripts
+#   and words, which are not the notes': only the untouched templates are
+#   checked, on the teacher's side.
+#   notas.sh ROOT [--modelos]     (the root of the repository)
 set -eu
 cd "$1"
+modelos=${2:-}
 aulas=material/aulas
 falhas=$(mktemp)
 cache=$(mktemp -d)
 trap 'rm -rf "$falhas" "$cache"' EXIT
 falha() { echo "$*" | tee -a "$falhas"; }
-notas=$(ls $aulas/*.md $aulas/*/README.md $aulas/*/README.en.md $aulas/*/exercicios/defeitos.md)
+notas=$(ls $aulas/*.md $aulas/*/README.md $aulas/*/README.en.md)
+[ -z "$modelos" ] || notas="$notas $(ls $aulas/*/exercicios/defeitos.md)"
 
 # The anchors of a file's headings, as GitHub makes them: lower case, no
 # punctuation but - and _, blanks made dashes.
@@ -133,7 +138,7 @@ grep -n 'echo "' tests/roteiro.sh | sed 's|^|tests/roteiro.sh:|' | grep -iE "$ap
     while read -r linha; do falha "retired word: $linha"; done
 
 # The hunt templates: the student's transcripts alone, in the last block.
-for modelo in $aulas/*/exercicios/defeitos.md; do
+[ -z "$modelos" ] || for modelo in $aulas/*/exercicios/defeitos.md; do
     if grep -q '^\$ ' "$modelo"; then
         falha "$modelo: holds a transcript of its own, which the hunt would run"
     fi
@@ -143,4 +148,4 @@ for modelo in $aulas/*/exercicios/defeitos.md; do
 done
 
 [ ! -s "$falhas" ] || exit 1
-echo "notas.sh: links, transcripts, glossary, vocabulary and hunt templates are as they should be"
+echo "notas.sh: links, transcripts, glossary and vocabulary${modelos:+, and the hunt templates,} are as they should be"
