@@ -57,6 +57,9 @@ class Correcao:
         self.temporario = os.path.join(trabalho, "tmp")
         shutil.rmtree(self.temporario, ignore_errors=True)
         os.makedirs(self.temporario, mode=0o700)
+        # The secret first: it decides the hidden inputs, so it is part of
+        # the course's hash, and the first run must hash what later runs do.
+        self.segredo = segredo(raiz)
         self.impressao = self.curso.impressao()
         self.modo = modo
         inicio = time.monotonic()
@@ -67,7 +70,6 @@ class Correcao:
                     shutil.rmtree(os.path.join(cache, velho), ignore_errors=True)
             aviso("compilando o curso: os programas, as cópias com defeito, as soluções e os arquivos iniciais")
         self.construido = self.curso.constroi(pasta)
-        self.segredo = segredo(raiz)
         self.prova = self._prova(aviso, erradas)
         self.correcao = nota.Avaliador(self.curso, self.construido, self.temporario, self.segredo,
                                       self.modo, self.prova["prazos"])
