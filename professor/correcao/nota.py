@@ -131,10 +131,12 @@ def _programas(temporario, construido, extras):
     """A folder with the course's programs and, in their place or beside
     them, the given files: what a sandbox copies into its bin folder."""
     pasta = tempfile.mkdtemp(dir=temporario)
-    for p in os.listdir(os.path.join(construido, "bin")):
-        shutil.copy(os.path.join(construido, "bin", p), pasta)
-    for origem, nome in extras:
+    copias = [(os.path.join(construido, "bin", p), p) for p in os.listdir(os.path.join(construido, "bin"))]
+    for origem, nome in copias + extras:
         shutil.copy(origem, os.path.join(pasta, nome))
+        # Readable by the sandbox's user whatever the source's mode (Gradescope's
+        # setup makes the whole course root's alone).
+        os.chmod(os.path.join(pasta, nome), 0o755)
     os.chmod(pasta, 0o755)
     return pasta
 
@@ -170,7 +172,7 @@ class Avaliador:
         nome = item.nome
         publico = transcricao.le(open(self.curso.verificacao(nome)).read())
         ocultos = self.ocultos(nome, aluno)
-        cabeca = {"item": nome, "tipo": "exercicio", "max": 10.0,
+        cabeca = {"item": nome, "tipo": "exercicio", "max": 10.0, "segundos": 0.0,
                   "ocultos": sum(1 for t in ocultos if not t.preparo)}
         if fonte is None and not (referencia or inicial):
             return [dict(cabeca, pontos=0.0, aviso="arquivo ausente")]
