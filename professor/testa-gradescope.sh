@@ -65,7 +65,7 @@ for aluno in $(ls "$classe"); do
         cat "$tmp/$aluno.log"; echo "$aluno: no results.json"; exit 1
     fi
     cp "$r/autograder/results/results.json" "$tmp/resultados/$aluno.json"
-    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print(f"  {sys.argv[2]}: {d[\"score\"]}", end="")' \
+    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print("  " + sys.argv[2] + ":", d["score"], end="")' \
         "$tmp/resultados/$aluno.json" "$aluno"
     echo " ($((SECONDS - inicio)) s)"
 done
