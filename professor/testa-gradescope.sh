@@ -34,7 +34,10 @@ with zipfile.ZipFile(sys.argv[1]) as z:
 cp "$r/autograder/source/run_autograder" "$r/autograder/run_autograder"
 
 # Runs a command in the root, as Gradescope's harness would: root, with
-# /proc, /sys, /dev and a fresh /run and /tmp.
+# /proc, /sys, /dev and a fresh /run and /tmp. A chroot's / is no mount
+# point, so bubblewrap cannot start there, as in a container that allows no
+# namespaces: this proves the reduced sandbox, the one Gradescope may need
+# (corrige.sh's tests prove the other).
 dentro() {
     unshare -m --propagation private sh -c '
         r=$1; shift
@@ -47,6 +50,7 @@ dentro() {
 passo "setup.sh: installs, and proves the grader in the image"
 dentro bash -c 'cd /autograder && bash source/setup.sh' > "$tmp/setup.log" 2>&1 || { tail -n 40 "$tmp/setup.log"; exit 1; }
 tail -n 1 "$tmp/setup.log"
+grep -q "caixa de areia reduzido$" "$tmp/setup.log" || { echo "not the reduced sandbox"; exit 1; }
 
 passo "the test class, one submission at a time"
 classe=$tmp/classe

@@ -35,7 +35,7 @@ def valem(raiz, nome):
     """How many public commands of an exercise are worth points, from the
     grading run's own proof."""
     prova = glob.glob(os.path.join(os.environ.get("AULAS_CACHE_CORRECAO", "/var/cache/aulas-correcao"), "curso-*",
-                                   "prova-bwrap.json"))
+                                   "prova-*.json"))
     return len(json.load(open(prova[0]))["falham"][nome])
 
 
