@@ -26,6 +26,9 @@ import nota
 import relatorio
 
 PROVA = "prova"  # the seed name of the grading run's own proof
+# Items of one student graded at once, in the proof (which times the
+# reference) as in grading, so that the limits hold as they were measured.
+JUNTOS = 3
 
 
 class ProvaFalhou(Exception):
@@ -47,7 +50,7 @@ class Correcao:
     """The course, built and proven, ready to grade. The build and the proof
     are kept in the cache (root's alone), one per version of the course."""
 
-    def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None, erradas=False):
+    def __init__(self, raiz, trabalho, modo="bwrap", aviso=print, cache=None, erradas=False, alunos=1):
         self.curso = curso_mod.Curso(raiz)
         self.trabalho = trabalho
         cache = cache or os.environ.get("AULAS_CACHE_CORRECAO", "/var/cache/aulas-correcao")
@@ -72,7 +75,7 @@ class Correcao:
         self.construido = self.curso.constroi(pasta)
         self.prova = self._prova(aviso, erradas)
         self.correcao = nota.Avaliador(self.curso, self.construido, self.temporario, self.segredo,
-                                      self.modo, self.prova["prazos"])
+                                      self.modo, self.prova["prazos"], alunos)
         self.preparo = time.monotonic() - inicio
 
     def _prova(self, aviso, erradas=False):
@@ -145,7 +148,7 @@ class Correcao:
                       if r["tipo"] == "copia" and r["pego"]]
             return item, erros, {f"{item.nome}:total": ref[0]["segundos"]}, None
 
-        with concurrent.futures.ThreadPoolExecutor(3) as grupo:
+        with concurrent.futures.ThreadPoolExecutor(JUNTOS) as grupo:
             tarefas = [grupo.submit(exercicio, i) for i in self.curso.exercicios]
             tarefas += [grupo.submit(caca, i) for i in self.curso.cacas]
             for t in tarefas:
@@ -160,7 +163,7 @@ class Correcao:
         relatorio.grava_json(caminho, prova)
         return prova
 
-    def aluno(self, nome, arquivos, paralelo=5):
+    def aluno(self, nome, arquivos, paralelo=JUNTOS):
         """{item: records}, points on; arquivos as entrega.arquivos gives them."""
         def um(item):
             dados, motivo = arquivos[item.nome]
@@ -217,7 +220,7 @@ def corrige_turma(raiz, entregas, saida, paralelos=1, rol=None, modo="bwrap"):
     os.makedirs(saida, exist_ok=True)
     trabalho = os.path.join(saida, ".correcao")
     inicio = time.monotonic()
-    correcao = Correcao(raiz, trabalho, modo)
+    correcao = Correcao(raiz, trabalho, modo, alunos=paralelos)
     if modo != "bwrap":
         print("AVISO: sem namespaces (bubblewrap não funciona aqui): a caixa de areia é reduzida.")
     nomes = rol or {}
