@@ -43,4 +43,4 @@ yes > /dev/null & ocupados="$ocupados $!"
 mede "the same, beside two busy processes" "$tmp/dois"
 kill $ocupados && ocupados=
 mede "one student whose programs all hang" "$tmp/parado"
-echo "(on $(nproc) cores; a class of N takes about N times the first line, or less with -j)"
+echo "(on $(nproc) cores; a class of N takes about N times the first line; -j pays with 2 cores per student)"
