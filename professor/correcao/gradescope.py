@@ -24,12 +24,17 @@ def aluno():
         return "aluno"
 
 
-def corrige(submissao, inicio):
+def caixa_possivel():
+    """The full sandbox where this container lets bubblewrap make namespaces."""
     import caixa
+    return "bwrap" if caixa.bwrap_funciona() else "reduzido"
+
+
+def corrige(submissao, inicio):
     import entrega
     import relatorio
     import turma
-    modo = "bwrap" if caixa.bwrap_funciona() else "reduzido"
+    modo = caixa_possivel()
     correcao = turma.Correcao(RAIZ, TRABALHO, modo, aviso=lambda *_: None, cache=TRABALHO)
     arquivos = entrega.arquivos(submissao, correcao.curso)
     pasta = os.path.join(TRABALHO, "aluno")
@@ -42,9 +47,8 @@ def corrige(submissao, inicio):
 
 def main(argv):
     if argv == ["--prova"]:
-        import caixa
         import turma
-        modo = "bwrap" if caixa.bwrap_funciona() else "reduzido"
+        modo = caixa_possivel()
         turma.Correcao(RAIZ, TRABALHO, modo, cache=TRABALHO, erradas=True)
         print("correção provada nesta imagem, com a caixa de areia", modo)
         return 0
