@@ -29,8 +29,9 @@ for i in c.itens:
 FIM
 
 # The course is built and the grader proven once (kept in the grader's cache),
-# before anything is timed.
-professor/corrige.sh "$tmp/um" "$tmp/saida0" > /dev/null
+# before anything is timed: a student with no files, graded at once.
+mkdir -p "$tmp/vazio/vazio"
+professor/corrige.sh "$tmp/vazio" "$tmp/saida0" > /dev/null
 mede() { # WHAT ENTREGAS
     rm -rf "$tmp/saida"
     local inicio=$SECONDS
